@@ -1,0 +1,106 @@
+#include "config/text_util.h"
+
+#include <limits>
+
+namespace zunt {
+
+void strip_line_end(std::string& line) {
+    std::size_t n = line.size();
+    while (n > 0) {
+        char c = line[n - 1];
+        if (c != '\n' && c != '\r' && c != ' ' && c != '\\') break;
+        --n;
+    }
+    line.resize(n);
+}
+
+void to_lower_ascii(std::string& s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+}
+
+void to_upper_ascii(std::string& s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+}
+
+std::string lower_ascii(std::string_view s) {
+    std::string r(s);
+    to_lower_ascii(r);
+    return r;
+}
+
+std::string upper_ascii(std::string_view s) {
+    std::string r(s);
+    to_upper_ascii(r);
+    return r;
+}
+
+PathParts split_path(std::string_view path) {
+    PathParts p;
+    std::size_t start = 0;
+    if (path.size() >= 2 && path[1] == ':') {
+        p.drive = std::string(path.substr(0, 2));
+        start = 2;
+    }
+    std::size_t last_sep = path.find_last_of("\\/");
+    std::size_t name_start = start;
+    if (last_sep != std::string_view::npos && last_sep >= start) {
+        p.dir = std::string(path.substr(start, last_sep + 1 - start));
+        name_start = last_sep + 1;
+    }
+    std::string_view file = path.substr(name_start);
+    std::size_t dot = file.rfind('.');
+    if (dot == std::string_view::npos) {
+        p.name = std::string(file);
+    } else {
+        p.name = std::string(file.substr(0, dot));
+        p.ext = std::string(file.substr(dot));
+    }
+    return p;
+}
+
+long long parse_number(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\v' ||
+                            s[i] == '\f' || s[i] == '\r'))
+        ++i;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        neg = s[i] == '-';
+        ++i;
+    }
+    constexpr long long kMax = std::numeric_limits<long long>::max() / 10 - 10;
+    long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        if (v < kMax) v = v * 10 + (s[i] - '0');
+    }
+    return neg ? -v : v;
+}
+
+}  // namespace zunt
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+namespace zunt {
+
+std::string strprintf(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    va_list ap2;
+    va_copy(ap2, ap);
+    int n = std::vsnprintf(nullptr, 0, fmt, ap);
+    va_end(ap);
+    std::string out;
+    if (n > 0) {
+        std::vector<char> buf(static_cast<std::size_t>(n) + 1);
+        std::vsnprintf(buf.data(), buf.size(), fmt, ap2);
+        out.assign(buf.data(), static_cast<std::size_t>(n));
+    }
+    va_end(ap2);
+    return out;
+}
+
+}  // namespace zunt

@@ -1,0 +1,240 @@
+// POSIX implementation of the platform layer.
+//
+// Board paths arrive in DOS form. At this boundary:
+//  - "\" becomes "/";
+//  - a drive letter "X:" is replaced by the directory in ZUNT_DRIVE_X
+//    (unmapped drives do not exist: ENOENT);
+//  - a path element that does not exist as written is looked up in its
+//    directory ignoring ASCII case, so that lists migrated from DOS in upper
+//    case are found by the lower-cased paths the program works with;
+//  - sharing modes become advisory flock() locks taken without waiting.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "platform/env.h"
+#include "platform/host_path.h"
+
+namespace zunt {
+
+namespace {
+
+class PosixFile final : public File {
+public:
+    PosixFile(Env& env, int fd) : env_(env), fd_(fd) {}
+    ~PosixFile() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Errno read(char* buf, std::size_t n, std::size_t& got) override {
+        got = 0;
+        for (;;) {
+            ssize_t r = ::read(fd_, buf, n);
+            if (r >= 0) {
+                got = static_cast<std::size_t>(r);
+                return 0;
+            }
+            if (errno != EINTR) return failed(errno);
+        }
+    }
+    Errno write(const char* buf, std::size_t n) override {
+        while (n > 0) {
+            ssize_t r = ::write(fd_, buf, n);
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                return failed(errno);
+            }
+            buf += r;
+            n -= static_cast<std::size_t>(r);
+        }
+        return 0;
+    }
+    Errno seek(std::uint64_t offset) override {
+        if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) return failed(errno);
+        return 0;
+    }
+    Errno size(std::uint64_t& out) override {
+        struct stat st;
+        if (::fstat(fd_, &st) != 0) return failed(errno);
+        out = static_cast<std::uint64_t>(st.st_size);
+        return 0;
+    }
+    Errno sync() override {
+        if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) return failed(errno);
+        return 0;
+    }
+    Errno close() override {
+        int fd = fd_;
+        fd_ = -1;
+        if (fd >= 0 && ::close(fd) != 0) return failed(errno);
+        return 0;
+    }
+
+private:
+    Errno failed(Errno e) {
+        env_.set_last_error(e);
+        return e;
+    }
+    Env& env_;
+    int fd_;
+};
+
+class PosixEnv final : public Env {
+public:
+    Errno open(const std::string& path, Access access, Share share,
+               std::unique_ptr<File>& out) override {
+        out.reset();
+        std::string host;
+        if (Errno e = to_host_path(path, host)) return fail(e);
+        int flags = O_CLOEXEC;
+        switch (access) {
+            case Access::read: flags |= O_RDONLY; break;
+            case Access::read_write: flags |= O_RDWR; break;
+            case Access::create: flags |= O_WRONLY | O_CREAT; break;
+            case Access::append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+        }
+        int fd = ::open(host.c_str(), flags, 0666);
+        if (fd < 0) return fail(errno);
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+            ::close(fd);
+            return fail(EISDIR);
+        }
+        if (share != Share::deny_none) {
+            int op = (share == Share::exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+            if (::flock(fd, op) != 0) {
+                Errno e = (errno == EWOULDBLOCK) ? EACCES : errno;
+                ::close(fd);
+                return fail(e);
+            }
+        }
+        // Truncate only once the lock is ours.
+        if (access == Access::create && ::ftruncate(fd, 0) != 0) {
+            Errno e = errno;
+            ::close(fd);
+            return fail(e);
+        }
+        out = std::make_unique<PosixFile>(*this, fd);
+        return 0;
+    }
+
+    Errno remove(const std::string& path) override {
+        std::string host;
+        if (Errno e = to_host_path(path, host)) return fail(e);
+        if (::unlink(host.c_str()) != 0) return fail(errno);
+        return 0;
+    }
+
+    Errno rename(const std::string& from, const std::string& to) override {
+        std::string hfrom, hto;
+        if (Errno e = to_host_path(from, hfrom)) return fail(e);
+        if (Errno e = to_host_path(to, hto)) return fail(e);
+        if (::rename(hfrom.c_str(), hto.c_str()) != 0) return fail(errno);
+        return 0;
+    }
+
+    Errno link_or_copy(const std::string& target, const std::string& link) override {
+        std::string htarget, hlink;
+        if (Errno e = to_host_path(target, htarget)) return fail(e);
+        if (Errno e = to_host_path(link, hlink)) return fail(e);
+        if (::link(htarget.c_str(), hlink.c_str()) == 0) return 0;
+        if (errno == EEXIST || errno == ENOENT || errno == EACCES) return fail(errno);
+        return copy_file(htarget, hlink);
+    }
+
+    Errno find_first(const std::string& pattern, FoundFile& out) override {
+        std::string host;
+        if (Errno e = to_host_path(pattern, host)) return fail(e);
+        std::string name;
+        if (Errno e = find_first_host(host, name)) return fail(e);
+        std::size_t slash = host.rfind('/');
+        std::string dir = slash == std::string::npos ? std::string() : host.substr(0, slash + 1);
+        struct stat st;
+        if (::stat((dir + name).c_str(), &st) != 0) return fail(errno);
+        out.name = name;
+        pack_dos_time(st.st_mtime, out.dos_date, out.dos_time);
+        return 0;
+    }
+
+    std::optional<std::string> get_env(const std::string& name) override {
+        const char* v = std::getenv(name.c_str());
+        if (!v) return std::nullopt;
+        return std::string(v);
+    }
+
+    std::int64_t now() override { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+    LocalTime local_time(std::int64_t t) override {
+        std::time_t tt = static_cast<std::time_t>(t);
+        std::tm tm{};
+        localtime_r(&tt, &tm);
+        return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    }
+
+    std::string error_text(Errno err) override { return std::strerror(err); }
+
+    void out(std::string_view text) override {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    }
+    void err(std::string_view text) override {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+    }
+
+private:
+    Errno copy_file(const std::string& from, const std::string& to) {
+        int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+        if (in < 0) return fail(errno);
+        int outfd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (outfd < 0) {
+            Errno e = errno;
+            ::close(in);
+            return fail(e);
+        }
+        PosixFile src(*this, in), dst(*this, outfd);
+        char buf[1 << 16];
+        Errno e = 0;
+        for (;;) {
+            std::size_t got = 0;
+            if ((e = src.read(buf, sizeof buf, got)) != 0 || got == 0) break;
+            if ((e = dst.write(buf, got)) != 0) break;
+        }
+        if (e == 0) e = dst.sync();
+        if (e == 0) e = dst.close();
+        if (e != 0) {
+            ::unlink(to.c_str());
+            return fail(e);
+        }
+        return 0;
+    }
+
+    void pack_dos_time(std::time_t t, std::uint16_t& date, std::uint16_t& time) {
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        int year = tm.tm_year + 1900;
+        if (year < 1980) {  // DOS dates begin in 1980
+            date = (0 << 9) | (1 << 5) | 1;
+            time = 0;
+            return;
+        }
+        if (year > 2107) year = 2107;
+        date = static_cast<std::uint16_t>(((year - 1980) << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
+        time = static_cast<std::uint16_t>((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
+    }
+};
+
+}  // namespace
+
+Env& default_env() {
+    static PosixEnv env;
+    return env;
+}
+
+}  // namespace zunt

@@ -1,0 +1,176 @@
+#include "platform/text_io.h"
+
+#include <cerrno>
+
+namespace zunt {
+
+namespace {
+constexpr std::size_t kBufSize = 1 << 16;
+constexpr char kCtrlZ = 0x1A;
+}  // namespace
+
+LineReader::LineReader(File& file, std::uint64_t start_offset, CtrlZ ctrl_z)
+    : file_(file), ctrl_z_(ctrl_z), buf_(kBufSize) {
+    if (start_offset != 0) seek(start_offset);
+}
+
+Errno LineReader::seek(std::uint64_t offset) {
+    pos_ = len_ = 0;
+    eof_ = false;
+    offset_ = offset;
+    Errno e = file_.seek(offset);
+    if (e != 0) error_ = e;
+    return e;
+}
+
+bool LineReader::fill() {
+    if (eof_ || error_ != 0) return false;
+    std::size_t got = 0;
+    Errno e = file_.read(buf_.data(), buf_.size(), got);
+    if (e != 0) {
+        error_ = e;
+        return false;
+    }
+    pos_ = 0;
+    len_ = got;
+    if (got == 0) eof_ = true;
+    return got != 0;
+}
+
+int LineReader::peek_byte() {
+    if (pos_ >= len_ && !fill()) return -1;
+    return static_cast<unsigned char>(buf_[pos_]);
+}
+
+bool LineReader::read_line(std::string& line, std::size_t max_chars, bool* complete) {
+    line.clear();
+    if (complete) *complete = false;
+    std::size_t chars = 0;
+    for (;;) {
+        if (pos_ >= len_ && !fill()) break;
+        // Fast path: copy a run of ordinary bytes at once.
+        std::size_t start = pos_;
+        while (pos_ < len_) {
+            char c = buf_[pos_];
+            if (c == '\n' || c == '\r' || (c == kCtrlZ && ctrl_z_ == CtrlZ::ends_file)) break;
+            if (max_chars != 0 && chars == max_chars) break;
+            ++pos_;
+            ++chars;
+        }
+        line.append(buf_.data() + start, pos_ - start);
+        offset_ += pos_ - start;
+        if (pos_ >= len_) continue;
+        if (max_chars != 0 && chars == max_chars) {
+            if (complete) *complete = true;
+            return true;  // a piece of a longer line; the rest follows
+        }
+        char c = buf_[pos_];
+        if (c == '\n') {
+            ++pos_;
+            ++offset_;
+            if (complete) *complete = true;
+            return true;
+        }
+        if (c == kCtrlZ) {
+            // The file ends here; the bytes read so far form its last line.
+            eof_ = true;
+            pos_ = len_;
+            if (line.empty()) return false;
+            if (complete) *complete = true;
+            return true;
+        }
+        // A CR: dropped when a LF follows, else an ordinary character.
+        ++pos_;
+        ++offset_;
+        if (peek_byte() == '\n') {
+            ++pos_;
+            ++offset_;
+            if (complete) *complete = true;
+            return true;
+        }
+        line.push_back('\r');
+        ++chars;
+    }
+    if (ctrl_z_ == CtrlZ::trailing_only) {
+        std::size_t n = line.size();
+        while (n > 0 && line[n - 1] == kCtrlZ) --n;
+        if (n != line.size()) {
+            line.resize(n);
+            if (complete) *complete = true;
+            return n != 0;
+        }
+    }
+    return !line.empty();
+}
+
+TextWriter::TextWriter(File& file) : file_(file) { buf_.reserve(kBufSize); }
+
+TextWriter::~TextWriter() { flush(); }
+
+void TextWriter::put(std::string_view bytes) {
+    buf_.append(bytes);
+    if (buf_.size() >= kBufSize) flush();
+}
+
+void TextWriter::write(std::string_view text) {
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t nl = text.find('\n', start);
+        if (nl == std::string_view::npos) {
+            put(text.substr(start));
+            return;
+        }
+        put(text.substr(start, nl - start));
+        put("\r\n");
+        start = nl + 1;
+    }
+}
+
+void TextWriter::write_line(std::string_view line) {
+    put(line);
+    put("\r\n");
+}
+
+Errno TextWriter::flush() {
+    if (!buf_.empty() && error_ == 0) error_ = file_.write(buf_.data(), buf_.size());
+    buf_.clear();
+    return error_;
+}
+
+Errno read_whole_file(Env& env, const std::string& path, Share share, std::string& out) {
+    out.clear();
+    std::unique_ptr<File> f;
+    if (Errno e = env.open(path, Access::read, share, f)) return e;
+    char buf[1 << 16];
+    for (;;) {
+        std::size_t got = 0;
+        if (Errno e = f->read(buf, sizeof buf, got)) {
+            env.set_last_error(e);
+            return e;
+        }
+        if (got == 0) break;
+        out.append(buf, got);
+    }
+    return f->close();
+}
+
+std::string temp_name_for(const std::string& path) { return path + ".~zt"; }
+
+Errno replace_file(Env& env, const std::string& path, std::string_view bytes) {
+    const std::string tmp = temp_name_for(path);
+    std::unique_ptr<File> f;
+    Errno e = env.open(tmp, Access::create, Share::exclusive, f);
+    if (e == 0) e = f->write(bytes.data(), bytes.size());
+    if (e == 0) e = f->sync();
+    if (e == 0) e = f->close();
+    f.reset();
+    if (e == 0) e = env.rename(tmp, path);
+    if (e != 0) {
+        Errno keep = e;
+        env.remove(tmp);
+        env.set_last_error(keep);
+    }
+    return e;
+}
+
+}  // namespace zunt
