@@ -104,3 +104,13 @@ std::string strprintf(const char* fmt, ...) {
 }
 
 }  // namespace zunt
+
+namespace zunt {
+
+void append_dir_separator(std::string& dir) {
+    if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) return;
+    bool unix_style = dir.find('/') != std::string::npos && dir.find('\\') == std::string::npos;
+    dir.push_back(unix_style ? '/' : '\\');
+}
+
+}  // namespace zunt

@@ -37,3 +37,11 @@ namespace zunt {
 std::string strprintf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace zunt
+
+namespace zunt {
+
+// Gives a directory text its trailing separator: nothing when it already ends
+// in "\" or "/", "/" when it is written with "/" and no "\", else "\".
+void append_dir_separator(std::string& dir);
+
+}  // namespace zunt
