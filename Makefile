@@ -4,7 +4,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test demo deps clean
+.PHONY: all build test demo deps clean windows
 
 all: build
 
@@ -21,5 +21,13 @@ test: build
 demo: build
 	./examples/run-demo.sh $(BUILD)/zunt
 
+# zunt.exe, cross-compiled with Debian's mingw-w64.
+windows:
+	@./scripts/deps.sh g++-mingw-w64-x86-64-posix
+	cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+		-DZUNT_TESTS=OFF -DZUNT_WERROR=ON -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-win -j$(JOBS)
+	@ls -l build-win/zunt.exe
+
 clean:
-	rm -rf $(BUILD) build-asan demo
+	rm -rf $(BUILD) build-asan build-win demo

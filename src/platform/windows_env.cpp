@@ -1,0 +1,243 @@
+// Windows implementation of the platform layer.
+//
+// Drive letters, "\" separators and case-insensitive names are native here,
+// so paths go to the system as written. Sharing modes are real Windows
+// sharing modes. Error numbers are mapped onto errno values so that messages
+// read the same as on POSIX hosts.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "platform/env.h"
+
+namespace zunt {
+
+namespace {
+
+std::wstring widen(const std::string& s) {
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+std::string narrow(const wchar_t* w) {
+    int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string s(static_cast<std::size_t>(n - 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w, -1, s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+Errno to_errno(DWORD code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_INVALID_NAME:
+            return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_WRITE_PROTECT:
+            return EACCES;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return EEXIST;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return EMFILE;
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return ENOMEM;
+        case ERROR_NOT_SAME_DEVICE:
+            return EXDEV;
+        default:
+            return EIO;
+    }
+}
+
+class WinFile final : public File {
+public:
+    WinFile(Env& env, HANDLE h) : env_(env), h_(h) {}
+    ~WinFile() override {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    Errno read(char* buf, std::size_t n, std::size_t& got) override {
+        got = 0;
+        DWORD want = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
+        DWORD r = 0;
+        if (!ReadFile(h_, buf, want, &r, nullptr)) return failed();
+        got = r;
+        return 0;
+    }
+    Errno write(const char* buf, std::size_t n) override {
+        while (n > 0) {
+            DWORD want = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
+            DWORD w = 0;
+            if (!WriteFile(h_, buf, want, &w, nullptr)) return failed();
+            if (w == 0) return set(ENOSPC);
+            buf += w;
+            n -= w;
+        }
+        return 0;
+    }
+    Errno seek(std::uint64_t offset) override {
+        LARGE_INTEGER li;
+        li.QuadPart = static_cast<LONGLONG>(offset);
+        if (!SetFilePointerEx(h_, li, nullptr, FILE_BEGIN)) return failed();
+        return 0;
+    }
+    Errno size(std::uint64_t& out) override {
+        LARGE_INTEGER li;
+        if (!GetFileSizeEx(h_, &li)) return failed();
+        out = static_cast<std::uint64_t>(li.QuadPart);
+        return 0;
+    }
+    Errno sync() override {
+        if (!FlushFileBuffers(h_)) return failed();
+        return 0;
+    }
+    Errno close() override {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        if (h != INVALID_HANDLE_VALUE && !CloseHandle(h)) return failed();
+        return 0;
+    }
+
+private:
+    Errno failed() { return set(to_errno(GetLastError())); }
+    Errno set(Errno e) {
+        env_.set_last_error(e);
+        return e;
+    }
+    Env& env_;
+    HANDLE h_;
+};
+
+class WindowsEnv final : public Env {
+public:
+    WindowsEnv() {
+        _setmode(_fileno(stdout), _O_BINARY);
+        _setmode(_fileno(stderr), _O_BINARY);
+    }
+
+    Errno open(const std::string& path, Access access, Share share,
+               std::unique_ptr<File>& out) override {
+        out.reset();
+        DWORD desired = GENERIC_READ, disposition = OPEN_EXISTING;
+        switch (access) {
+            case Access::read: break;
+            case Access::read_write: desired = GENERIC_READ | GENERIC_WRITE; break;
+            case Access::create: desired = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+            case Access::append: desired = FILE_APPEND_DATA; disposition = OPEN_ALWAYS; break;
+        }
+        DWORD share_mode = 0;
+        if (share == Share::deny_none)
+            share_mode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        else if (share == Share::deny_write)
+            share_mode = FILE_SHARE_READ;
+        HANDLE h = CreateFileW(widen(path).c_str(), desired, share_mode, nullptr, disposition,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return fail(to_errno(GetLastError()));
+        out = std::make_unique<WinFile>(*this, h);
+        return 0;
+    }
+
+    Errno remove(const std::string& path) override {
+        if (!DeleteFileW(widen(path).c_str())) return fail(to_errno(GetLastError()));
+        return 0;
+    }
+
+    Errno rename(const std::string& from, const std::string& to) override {
+        if (!MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return fail(to_errno(GetLastError()));
+        return 0;
+    }
+
+    Errno link_or_copy(const std::string& target, const std::string& link) override {
+        std::wstring t = widen(target), l = widen(link);
+        if (CreateHardLinkW(l.c_str(), t.c_str(), nullptr)) return 0;
+        DWORD code = GetLastError();
+        if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS ||
+            code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return fail(to_errno(code));
+        if (!CopyFileW(t.c_str(), l.c_str(), TRUE)) return fail(to_errno(GetLastError()));
+        return 0;
+    }
+
+    Errno find_first(const std::string& pattern, FoundFile& out) override {
+        WIN32_FIND_DATAW data;
+        HANDLE h = FindFirstFileW(widen(pattern).c_str(), &data);
+        if (h == INVALID_HANDLE_VALUE) return fail(ENOENT);
+        bool found = false;
+        do {
+            if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))) {
+                found = true;
+                break;
+            }
+        } while (FindNextFileW(h, &data));
+        FindClose(h);
+        if (!found) return fail(ENOENT);
+        out.name = narrow(data.cFileName);
+        FILETIME local;
+        WORD date = 0x21, time = 0;  // 1980-01-01 00:00 for times DOS cannot hold
+        if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) &&
+            !FileTimeToDosDateTime(&local, &date, &time)) {
+            date = 0x21;
+            time = 0;
+        }
+        out.dos_date = date;
+        out.dos_time = time;
+        return 0;
+    }
+
+    std::optional<std::string> get_env(const std::string& name) override {
+        const char* v = std::getenv(name.c_str());
+        if (!v) return std::nullopt;
+        return std::string(v);
+    }
+
+    std::int64_t now() override { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+    LocalTime local_time(std::int64_t t) override {
+        std::time_t tt = static_cast<std::time_t>(t);
+        std::tm tm{};
+        localtime_s(&tm, &tt);
+        return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    }
+
+    std::string error_text(Errno err) override { return std::strerror(err); }
+
+    void out(std::string_view text) override {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    }
+    void err(std::string_view text) override {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fflush(stderr);
+    }
+};
+
+}  // namespace
+
+Env& default_env() {
+    static WindowsEnv env;
+    return env;
+}
+
+}  // namespace zunt
