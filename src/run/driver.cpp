@@ -1,6 +1,12 @@
 #include "run/driver.h"
 
+#include <vector>
+
+#include "config/control_file.h"
 #include "config/text_util.h"
+#include "list/download_list.h"
+#include "run/command_line.h"
+#include "run/config_messages.h"
 
 namespace zunt {
 
@@ -36,11 +42,76 @@ int failure_stop(RunContext& ctx, std::string_view console_text, std::string_vie
     return 1;
 }
 
+namespace {
+
+constexpr const char* kBeginLine = "ZUNT Begin, ZUNT 1.30.wb";
+
+// Start-up steps 3 and 4. Returns -1 to go on, else the exit code.
+int take_command_line(RunContext& ctx, int argc, char** argv) {
+    ctx.state.control_file_path = default_control_file_path(argc > 0 ? argv[0] : "");
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    std::string bad;
+    switch (parse_switches(args, ctx.state, bad)) {
+        case SwitchResult::go_on: return -1;
+        case SwitchResult::help: ctx.env.out(kHelpText); return 0;
+        case SwitchResult::illegal: ctx.console(illegal_switch_message(bad)); return 1;
+        case SwitchResult::path_too_long: ctx.console(path_too_long_message()); return 1;
+    }
+    return 1;
+}
+
+// Start-up step 5: only the warning about the missing area file lets the run
+// go on, and then only when the remaining checks pass too.
+bool read_config(RunContext& ctx) {
+    ctx.progress("Reading config...\n");
+    ConfigState state;
+    const std::string& path = ctx.state.control_file_path;
+    ConfigResult res = read_control_file(ctx.env, path, ctx.settings, state);
+    std::string system_text =
+        res == ConfigResult::cannot_open ? ctx.env.error_text(state.open_error) : std::string();
+    if (res == ConfigResult::ok) return true;
+    ctx.console(config_message(res, state, path, system_text));
+    if (res != ConfigResult::no_area_file) return false;
+    if (state.after_warning == ConfigResult::ok) return true;
+    ctx.console(config_message(state.after_warning, state, path, system_text));
+    return false;
+}
+
+// Start-up step 7; returns false after the failure stop.
+bool open_upload_log(RunContext& ctx) {
+    const std::string& path = *ctx.settings.upload_log_path;
+    std::unique_ptr<File> file;
+    if (Errno e = ctx.env.open(path, Access::append, Share::deny_none, file)) {
+        ctx.env.set_last_error(e);
+        std::string console = "  Error opening upload log file: " + ctx.env.error_text(e) + "\n";
+        failure_stop(ctx, console,
+                     strprintf("ZUNT Couldn't open upload log file %s, errno=%d", path.c_str(), e),
+                     strprintf("ZUNT End. %ld files processed", ctx.state.files_processed));
+        return false;
+    }
+    ctx.upload_log_file = std::move(file);
+    ctx.upload_log = std::make_unique<TextWriter>(*ctx.upload_log_file);
+    return true;
+}
+
+}  // namespace
+
 int run_zunt(Env& env, int argc, char** argv) {
-    (void)env;
-    (void)argc;
-    (void)argv;
-    return 0;
+    list_node_count = 0;
+    RunContext ctx(env);
+    env.out(kBanner);
+    if (int code = take_command_line(ctx, argc, argv); code >= 0) return code;
+    if (!read_config(ctx)) return 1;
+    if (ctx.settings.activity_log_path &&
+        ctx.log.open(env, *ctx.settings.activity_log_path, kBeginLine, ctx.settings.debug_mode) != 0) {
+        ctx.console("  Error opening log file!\n");
+        return 1;
+    }
+    if (ctx.settings.upload_log_path && !open_upload_log(ctx)) return 1;
+    if (ctx.state.init_run) return initialization_run(ctx);
+    if (ctx.state.stat_output_run) return statistics_output_run(ctx);
+    return counting_run(ctx);
 }
 
 }  // namespace zunt
