@@ -1,0 +1,194 @@
+// Statistics file layout (all numbers little-endian, no padding, no trailer):
+//
+//   offset 0, 4 bytes   format mark, the unsigned 32-bit value 6
+//   then, for bucket 0 to 100 in order:
+//     2 bytes           n, the number of entries of the bucket (0-50)
+//     n x 86 bytes      the entries, in the order they were added:
+//       0, 80 bytes     the file's full path, NUL-terminated when shorter
+//                       than 80 characters (bytes after the NUL are an old
+//                       name's tail and mean nothing)
+//       80, 2 bytes     download count, unsigned 16-bit
+//       82, 4 bytes     time of the last change, unsigned 32-bit seconds
+//                       since 1970
+//
+// An empty table is therefore 206 bytes long.
+//
+// A damaged file is read as far as it holds whole entries: a file that ends
+// before its counts say keeps every entry read up to that point (the other
+// buckets start empty), and a bucket that claims more than 50 entries keeps
+// all of those that are present. Nothing is thrown away that can still be
+// read, and the file is written back with the same entries.
+#include "stats/stat_table.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "config/text_util.h"
+#include "platform/text_io.h"
+
+namespace zunt {
+
+namespace {
+
+std::uint32_t get_le(std::string_view bytes, std::size_t at, int size) {
+    std::uint32_t v = 0;
+    for (int i = size - 1; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return v;
+}
+
+void put_le(std::string& out, std::uint32_t v, int size) {
+    for (int i = 0; i < size; ++i) {
+        out.push_back(static_cast<char>(v & 0xFF));
+        v >>= 8;
+    }
+}
+
+StatEntry decode_entry(std::string_view bytes, std::size_t at) {
+    StatEntry e;
+    std::memcpy(e.name_field.data(), bytes.data() + at, kStatNameField);
+    e.count = get_le(bytes, at + 80, 2);
+    e.time = get_le(bytes, at + 82, 4);
+    return e;
+}
+
+// Puts a name (at most 80 bytes) into a name field; a shorter name is
+// terminated and the rest of the field is left as it was.
+void store_name(StatEntry& e, std::string_view name) {
+    std::memcpy(e.name_field.data(), name.data(), name.size());
+    if (name.size() < kStatNameField) e.name_field[name.size()] = '\0';
+}
+
+std::uint32_t clamp_count(long long v) {
+    if (v < 0) return 0;
+    if (v > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint32_t>::max();
+    return static_cast<std::uint32_t>(v);
+}
+
+// The slot whose last change is the longest ago; the lowest one among equals.
+std::size_t oldest_slot(const std::vector<StatEntry>& bucket, std::uint32_t now) {
+    std::size_t best = 0;
+    std::uint32_t best_age = 0;
+    for (std::size_t i = 0; i < bucket.size(); ++i) {
+        std::uint32_t age = now - bucket[i].time;
+        if (age > best_age) {
+            best_age = age;
+            best = i;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+std::string_view StatEntry::name() const {
+    const char* p = name_field.data();
+    const void* nul = std::memchr(p, '\0', kStatNameField);
+    std::size_t len = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - p) : kStatNameField;
+    return std::string_view(p, len);
+}
+
+void StatTable::clear() {
+    for (auto& b : buckets) b.clear();
+}
+
+int stat_bucket_of(std::string_view name) {
+    std::uint16_t sum = 0;
+    for (char c : name) sum = static_cast<std::uint16_t>(sum + static_cast<unsigned char>(c));
+    return sum % kStatBuckets;
+}
+
+StatReadResult decode_statistics(std::string_view bytes, StatTable& table) {
+    table.clear();
+    if (bytes.size() < 4 || get_le(bytes, 0, 4) != kStatFormatMark) return StatReadResult::incompatible;
+    std::size_t at = 4;
+    for (auto& bucket : table.buckets) {
+        if (bytes.size() - at < 2) break;
+        std::uint32_t n = get_le(bytes, at, 2);
+        at += 2;
+        for (std::uint32_t i = 0; i < n && bytes.size() - at >= kStatEntryBytes; ++i) {
+            bucket.push_back(decode_entry(bytes, at));
+            at += kStatEntryBytes;
+        }
+    }
+    return StatReadResult::read;
+}
+
+std::string encode_statistics(const StatTable& table) {
+    std::string out;
+    put_le(out, kStatFormatMark, 4);
+    for (const auto& bucket : table.buckets) {
+        // A bucket never claims more entries than its 16-bit count can say.
+        std::size_t n = std::min<std::size_t>(bucket.size(), 65535);
+        put_le(out, static_cast<std::uint32_t>(n), 2);
+        for (std::size_t i = 0; i < n; ++i) {
+            const StatEntry& e = bucket[i];
+            out.append(e.name_field.data(), kStatNameField);
+            put_le(out, std::min(e.count, kStatStoredCountMax), 2);
+            put_le(out, e.time, 4);
+        }
+    }
+    return out;
+}
+
+StatReadResult read_statistics(Env& env, const std::string& path, StatTable& table) {
+    try {
+        table.clear();
+        std::string bytes;
+        Errno e = read_whole_file(env, path, Share::exclusive, bytes);
+        if (e == ENOENT) return StatReadResult::missing;
+        if (e != 0) {
+            env.set_last_error(e);
+            return StatReadResult::open_failed;
+        }
+        return decode_statistics(bytes, table);
+    } catch (const std::bad_alloc&) {
+        table.clear();
+        return StatReadResult::memory;
+    }
+}
+
+StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, StatUpdate mode,
+                                   long long value, std::uint32_t now) {
+    if (name.size() > kStatNameField) return StatUpdateResult::name_too_long;
+    auto& bucket = table.buckets[static_cast<std::size_t>(stat_bucket_of(name))];
+    for (auto& e : bucket) {
+        if (e.name() != name) continue;
+        if (mode == StatUpdate::add)
+            e.count = clamp_count(static_cast<long long>(e.count) + value);
+        else
+            e.count = clamp_count(value);
+        e.time = now;
+        return StatUpdateResult::recorded;
+    }
+    StatEntry* slot;
+    if (bucket.size() < static_cast<std::size_t>(kStatBucketSlots)) {
+        slot = &bucket.emplace_back();
+    } else {
+        slot = &bucket[oldest_slot(bucket, now)];
+    }
+    store_name(*slot, name);
+    slot->count = clamp_count(value);
+    slot->time = now;
+    return StatUpdateResult::recorded;
+}
+
+StatWriteResult write_statistics(Env& env, const std::string& path, const StatTable& table) {
+    try {
+        if (replace_file(env, path, encode_statistics(table)) != 0) return StatWriteResult::failed;
+    } catch (const std::bad_alloc&) {
+        return StatWriteResult::failed;
+    }
+    return StatWriteResult::written;
+}
+
+void log_stat_buckets(ActivityLog& log, const StatTable& table) {
+    for (int b = 0; b < kStatBuckets; ++b)
+        log.write(kDebug, strprintf("ZUNT [Debug] Bucket %d is filled with %d elements", b,
+                                    static_cast<int>(table.buckets[static_cast<std::size_t>(b)].size())));
+}
+
+}  // namespace zunt
