@@ -1,0 +1,105 @@
+#include "counters/counter_field.h"
+
+#include <algorithm>
+
+namespace zunt {
+
+namespace {
+
+constexpr char kOpen[] = "[{(<";
+constexpr char kClose[] = "]})>";
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Index 0-3 of an opening or closing bracket, or -1.
+int bracket_index(const char* set, char c) {
+    for (int i = 0; i < 4; ++i)
+        if (set[i] == c) return i;
+    return -1;
+}
+
+}  // namespace
+
+CounterFormat counter_format_from(const ControlSettings& settings) {
+    CounterFormat fmt;
+    fmt.style = (settings.counter_style >= 1 && settings.counter_style <= 4) ? settings.counter_style : 1;
+    fmt.length = std::max(settings.counter_length, 0);
+    fmt.zero_pad = settings.zero_pad;
+    fmt.tabulate_column = std::max(settings.tabulate_column, 0);
+    return fmt;
+}
+
+long long add_counts(long long a, long long b) {
+    a = std::clamp(a, 0LL, kCounterMax);
+    b = std::clamp(b, 0LL, kCounterMax);
+    return a > kCounterMax - b ? kCounterMax : a + b;
+}
+
+std::size_t find_description_start(std::string_view line) {
+    std::size_t i = line.find(' ');
+    if (i == std::string_view::npos) return line.size();
+    auto skip_blanks = [&] {
+        while (i < line.size() && line[i] == ' ') ++i;
+    };
+    skip_blanks();
+    if (i < line.size() && line[i] == '/') {
+        i = line.find(' ', i);
+        if (i == std::string_view::npos) return line.size();
+        skip_blanks();
+    }
+    return i;
+}
+
+std::optional<CounterField> find_counter_field(std::string_view line, std::size_t d,
+                                               ClosingRule rule) {
+    if (d >= line.size()) return std::nullopt;
+    const int open = bracket_index(kOpen, line[d]);
+    if (open < 0) return std::nullopt;
+    for (std::size_t i = d + 1; i < line.size(); ++i) {
+        const char c = line[i];
+        const int close = bracket_index(kClose, c);
+        if (close >= 0) {
+            if (rule == ClosingRule::same_style && close != open) return std::nullopt;
+            // The value: the first run of digits after any leading blanks.
+            std::size_t j = d + 1;
+            while (j < i && line[j] == ' ') ++j;
+            long long value = 0;
+            for (; j < i && is_digit(line[j]); ++j)
+                value = value > (kCounterMax - (line[j] - '0')) / 10 ? kCounterMax
+                                                                      : value * 10 + (line[j] - '0');
+            return CounterField{i, value};
+        }
+        if (!is_digit(c) && c != ' ') return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::string format_counter_field(const CounterFormat& fmt, long long n) {
+    const int style = (fmt.style >= 1 && fmt.style <= 4) ? fmt.style : 1;
+    const std::string digits = std::to_string(std::clamp(n, 0LL, kCounterMax));
+    std::string field(1, kOpen[style - 1]);
+    if (fmt.length > 0 && digits.size() < static_cast<std::size_t>(fmt.length))
+        field.append(static_cast<std::size_t>(fmt.length) - digits.size(), fmt.zero_pad ? '0' : ' ');
+    field += digits;
+    field += kClose[style - 1];
+    return field;
+}
+
+std::string insert_counter_field(const CounterFormat& fmt, std::string_view line, std::size_t d,
+                                 long long n) {
+    d = std::min(d, line.size());
+    std::string out(line.substr(0, d));
+    if (d == line.size()) out += ' ';
+    const std::size_t column = static_cast<std::size_t>(std::max(fmt.tabulate_column, 0));
+    if (out.size() < column) out.append(column - out.size(), ' ');
+    out += format_counter_field(fmt, n);
+    out += ' ';
+    out.append(line.substr(d));
+    return out;
+}
+
+void replace_hard_spaces(std::string& line) {
+    std::replace(line.begin(), line.end(), '\xFF', ' ');
+}
+
+}  // namespace zunt

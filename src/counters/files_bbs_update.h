@@ -1,0 +1,58 @@
+// Raising one downloaded file's counter in a FILES.BBS: every line whose name
+// word matches the file gets its counter raised by the number of downloads,
+// or a new counter when it has none; every other line is copied.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/settings.h"
+#include "counters/counter_field.h"
+#include "platform/env.h"
+
+namespace zunt {
+
+// Values are the codes the counting run reports.
+enum class UpdateResult {
+    ok = 0,             // a counter was raised; the new count is set
+    rename_failed = 1,  // the list could not be taken or backed up; it is unchanged
+    read_failed = 2,    // the list could not be read; it is unchanged
+    create_failed = 3,  // the new list could not be written; the list is unchanged
+    not_found = 4,      // no line matched the file name (the list is rewritten)
+    new_counter = 5,    // matching lines had no counter; one with the downloads was put in
+};
+
+struct UpdateOptions {
+    CounterFormat format;
+    bool kill_hard_space = false;
+};
+
+UpdateOptions update_options_from(const ControlSettings& settings);
+
+struct DownloadOutcome {
+    UpdateResult code;     // ok, not_found or new_counter
+    long long new_count;   // the raised count of the first line that had one (ok only)
+};
+
+// True when a FILES.BBS name word (lower-cased) stands for the file name: the
+// two are equal byte for byte, or the name word matches as a pattern.
+bool name_word_matches(std::string_view name_word, std::string_view file_name);
+
+// The update applied to a list's lines as read (no line ends) in memory. Lines
+// that are empty as read stay as they are; every other line loses its
+// trailing blanks, CRs and backslashes. Applying it again to its own output
+// gives what rewriting the list on disk again would give, so several
+// downloads can be applied to one list before it is written once.
+DownloadOutcome apply_download(std::vector<std::string>& lines, const UpdateOptions& options,
+                               std::string_view file_name, long long n);
+
+// Rewrites the FILES.BBS at `files_bbs_path` with the download counted `n`
+// times; the previous list becomes its ".bak". `new_counter_value` is set
+// for UpdateResult::ok only.
+UpdateResult update_files_bbs(Env& env, const ControlSettings& settings,
+                              const std::string& files_bbs_path,
+                              const std::string& download_file_name,
+                              long long& new_counter_value, long long duplicate_count);
+
+}  // namespace zunt

@@ -1,0 +1,60 @@
+// Rewriting a FILES.BBS without ever losing it. At every moment, a crash or a
+// full disk included, the list exists complete under its own name, with its
+// old or its new content. On success the previous list is kept as the ".bak"
+// of the same base name (an older ".bak" is replaced).
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace zunt {
+
+// Values are the codes the callers report.
+enum class RewriteResult {
+    ok = 0,
+    rename_failed = 1,  // the list could not be taken or backed up (missing, locked, ".bak" name)
+    read_failed = 2,    // reading the list failed
+    create_failed = 3,  // the new list could not be created or written
+};
+
+// Drive, directory and base name of the list, with ".bak".
+std::string backup_name_for(const std::string& list_path);
+
+// True when the list's own extension is ".bak" (any case): such a list would
+// be its own backup.
+bool is_backup_name(const std::string& list_path);
+
+// The lines of a list as read: split at LF, a CR right before the LF dropped;
+// only Ctrl-Z bytes at the very end of the file end it. A last line without
+// LF counts like the others.
+std::vector<std::string> split_list_bytes(std::string_view bytes);
+
+// The bytes of a list: every line followed by CR LF.
+std::string join_list_lines(const std::vector<std::string>& lines);
+
+// Changes the list's lines in place.
+using LineTransform = std::function<void(std::vector<std::string>& lines)>;
+
+// Like LineTransform; it may also set `backup` to the bytes the ".bak" must
+// hold instead of the list as it stood on disk (for callers that apply
+// several updates in memory and write the list once).
+using StagedTransform =
+    std::function<void(std::vector<std::string>& lines, std::optional<std::string>& backup)>;
+
+// Reads the list whole (held with `share`), transforms its lines, writes them
+// to a temporary file beside it (every write checked, synced, closed), then
+// makes the old list the ".bak" and gives the new one the list's name. Any
+// failure leaves the list as it was and returns the code of the failing step;
+// the transform is not called when reading fails. A missing list leaves an
+// older backup untouched.
+RewriteResult rewrite_list(Env& env, const std::string& list_path, Share share,
+                           const LineTransform& transform);
+RewriteResult rewrite_list_staged(Env& env, const std::string& list_path, Share share,
+                                  const StagedTransform& transform);
+
+}  // namespace zunt
