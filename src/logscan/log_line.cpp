@@ -1,0 +1,103 @@
+#include "logscan/log_line.h"
+
+#include "config/text_util.h"
+
+namespace zunt {
+
+namespace {
+
+// Where the board log's message text begins, and the upload line's fields.
+constexpr std::size_t kMessageColumn = 23;
+constexpr std::size_t kDateColumn = 2;
+constexpr std::size_t kDateLength = 15;
+constexpr std::size_t kUploadFileColumn = 28;
+
+// Names and extension fragments that mailers report for their own traffic
+// (mail bundles, requests, status words) rather than for files of the board.
+constexpr std::string_view kExcludedNames[] = {"xeniaqut", "transmitting", "too",     "they",
+                                               "resending", "timeout",     "skipping", "end"};
+constexpr std::string_view kExcludedExtensions[] = {".out", ".cut", ".dut", ".hut", ".iut", ".rsp",
+                                                    ".rpt", ".req", ".su",  ".mo",  ".tu",  ".we",
+                                                    ".th",  ".fr",  ".sa",  ".pkt", ".qw",  ".zic"};
+
+// The text of `line` from `from` to `to`, clipped to the line.
+std::string_view clip(std::string_view line, std::size_t from, std::size_t to) {
+    if (from >= line.size()) return {};
+    if (to > line.size()) to = line.size();
+    return line.substr(from, to - from);
+}
+
+// The path word of a token found at `token_pos`: the word after the first
+// blank at or after the token's last character. Searching from the token's
+// own place (not from the board log's message column) keeps mailer lines
+// whose token stands further right, such as binkd's, working.
+std::string_view path_word(std::string_view line, std::size_t token_pos, std::size_t token_len) {
+    std::size_t blank = line.find(' ', token_pos + token_len - 1);
+    if (blank == std::string_view::npos) return {};
+    std::size_t start = blank + 1;
+    std::size_t end = line.find_first_of(" \n", start);
+    return clip(line, start, end == std::string_view::npos ? line.size() : end);
+}
+
+bool is_ignored_dir(const std::string& dir, const std::vector<std::string>& ignore_paths) {
+    for (const std::string& p : ignore_paths)
+        if (p == dir) return true;
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::string> download_tokens(const std::vector<std::string>& mailer_strings) {
+    std::vector<std::string> tokens;
+    for (const std::string& t : mailer_strings)
+        if (!t.empty()) tokens.push_back(t);
+    if (tokens.empty() || tokens.back() != "DL-") tokens.push_back("DL-");
+    return tokens;
+}
+
+bool is_excluded_file(std::string_view name, std::string_view ext) {
+    for (std::string_view n : kExcludedNames)
+        if (name == n) return true;
+    for (std::string_view e : kExcludedExtensions)
+        if (ext.find(e) != std::string_view::npos) return true;
+    return false;
+}
+
+LineDownload find_download(std::string_view line, const std::vector<std::string>& tokens,
+                           const std::vector<std::string>& ignore_paths, std::string& path) {
+    for (const std::string& token : tokens) {
+        std::size_t pos = line.find(token);
+        if (pos == std::string_view::npos) continue;
+        // Only the first token found counts, whatever its file turns out to be.
+        std::string_view word = path_word(line, pos, token.size());
+        if (word.empty()) return LineDownload::none;
+        path = lower_ascii(word);
+        PathParts parts = split_path(path);
+        if (is_excluded_file(parts.name, parts.ext)) return LineDownload::excluded;
+        if (is_ignored_dir(parts.drive + parts.dir, ignore_paths)) return LineDownload::excluded;
+        return parts.ext == ".tic" ? LineDownload::listed : LineDownload::counted;
+    }
+    return LineDownload::none;
+}
+
+std::string uploader_of(std::string_view line) {
+    std::size_t end = line.size();
+    std::size_t first = line.find(' ', kMessageColumn);
+    if (first != std::string_view::npos) {
+        std::size_t second = line.find(' ', first + 1);
+        if (second != std::string_view::npos) end = second;
+    }
+    return std::string(clip(line, kMessageColumn, end));
+}
+
+std::string upload_entry(std::string_view line, std::string_view uploader) {
+    std::string entry(clip(line, kDateColumn, kDateColumn + kDateLength));
+    entry += " UL: ";
+    entry += clip(line, kUploadFileColumn, line.size());
+    entry += " (by ";
+    entry += uploader;
+    entry += ")";
+    return entry;
+}
+
+}  // namespace zunt

@@ -1,0 +1,153 @@
+#include "logscan/log_scanner.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "config/text_util.h"
+#include "logscan/log_line.h"
+
+namespace zunt {
+
+namespace {
+
+// What one scan collects while it reads.
+struct ScanWork {
+    const ControlSettings& settings;
+    std::vector<std::string> tokens;
+    DownloadList& downloads;
+    ScanPosition position;
+    std::string uploader;  // from this log's last "U#=" line
+    std::vector<std::string> uploads;
+    long count = 0;
+};
+
+void take_uploads(ScanWork& w, const std::string& line) {
+    if (line.find("U#=") != std::string::npos) w.uploader = uploader_of(line);
+    if (line.find("UL-") != std::string::npos) w.uploads.push_back(upload_entry(line, w.uploader));
+}
+
+void take_download(ScanWork& w, const std::string& line, std::string& path) {
+    LineDownload d = find_download(line, w.tokens, w.settings.ignore_paths, path);
+    if (d != LineDownload::listed && d != LineDownload::counted) return;
+    list_append(w.downloads, path);
+    if (d == LineDownload::counted) ++w.count;
+}
+
+// Reads from the reader's place to the end of the log. The last non-empty
+// line read becomes the position to save (swapped in, not copied).
+void read_log(LineReader& reader, ScanWork& w) {
+    const bool uploads = w.settings.upload_log_path.has_value();
+    std::string line, path;
+    for (;;) {
+        std::uint64_t at = reader.offset();
+        if (!read_complete_line(reader, line)) break;
+        if (line.empty()) continue;
+        if (uploads) take_uploads(w, line);
+        take_download(w, line, path);
+        w.position.offset = at;
+        std::swap(w.position.text, line);
+    }
+}
+
+void drop_from(DownloadList& list, std::size_t first) {
+    if (first >= list.size()) return;
+    list_node_count -= static_cast<long>(list.size() - first);
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(first), list.end());
+}
+
+void stage(ScanStaging& staging, const std::string& log_path, const std::string& position_path,
+           ScanWork& w, std::size_t first_download) {
+    StagedPosition* s = staging.find(position_path);
+    if (!s) {
+        staging.logs.push_back({log_path, position_path, {}, {}, 0});
+        s = &staging.logs.back();
+    }
+    s->position = w.position;
+    if (w.downloads.size() > first_download)
+        s->downloads.emplace_back(first_download, w.downloads.size());
+    s->counted += w.count;
+    const std::size_t index = static_cast<std::size_t>(s - staging.logs.data());
+    for (std::string& u : w.uploads) staging.uploads.push_back({index, std::move(u)});
+}
+
+}  // namespace
+
+StagedPosition* ScanStaging::find(const std::string& position_path) {
+    const std::string key = lower_ascii(position_path);
+    for (StagedPosition& s : logs)
+        if (lower_ascii(s.position_path) == key) return &s;
+    return nullptr;
+}
+
+ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
+                    bool force_full_scan, const std::string& log_path, DownloadList& downloads,
+                    ScanStaging& staging) {
+    if (has_position_file_extension(log_path)) return {ScanStatus::position_name, 0, 0};
+    std::unique_ptr<File> file;
+    if (Errno e = env.open(log_path, Access::read, Share::deny_none, file))
+        return {ScanStatus::cannot_open, 0, e};
+    std::uint64_t size = 0;
+    if (Errno e = file->size(size)) return {ScanStatus::cannot_open, 0, e};
+
+    const std::string position_path = scan_position_path(settings.log_list, log_path);
+    // A log met again in this run goes on from where its first scan ended,
+    // even with /f: it must not be counted twice.
+    std::optional<ScanPosition> remembered;
+    if (const StagedPosition* s = staging.find(position_path)) {
+        remembered = s->position;
+    } else if (!force_full_scan) {
+        remembered = load_scan_position(env, position_path);
+    }
+
+    LineReader reader(*file);
+    ScanStart start = choose_scan_start(log, reader, size, remembered);
+    ScanWork work{settings, download_tokens(settings.mailer_strings), downloads, start.last, {}, {}, 0};
+    const std::size_t first_download = downloads.size();
+    reader.seek(start.read_from);
+    read_log(reader, work);
+    if (Errno e = reader.error()) {
+        // Nothing of a log that could not be read to its end is kept.
+        drop_from(downloads, first_download);
+        env.set_last_error(e);
+        return {ScanStatus::cannot_open, 0, e};
+    }
+    file->close();
+    stage(staging, log_path, position_path, work, first_download);
+    return {ScanStatus::scanned, work.count, 0};
+}
+
+std::vector<CommitFailure> commit_scan_positions(Env& env, ActivityLog& log, ScanStaging& staging,
+                                                 TextWriter* upload_log, DownloadList& downloads) {
+    std::vector<CommitFailure> failures;
+    std::vector<bool> failed(staging.logs.size(), false);
+    std::vector<bool> drop(downloads.size(), false);
+    for (std::size_t i = 0; i < staging.logs.size(); ++i) {
+        const StagedPosition& s = staging.logs[i];
+        Errno e = save_scan_position(env, s.position_path, s.position);
+        if (e == 0) continue;
+        failed[i] = true;
+        for (const auto& [first, last] : s.downloads)
+            for (std::size_t k = first; k < last && k < drop.size(); ++k) drop[k] = true;
+        failures.push_back({s.log_path, s.position_path, e, s.counted});
+        log.write(kError, strprintf("ZUNT Couldn't write scan position file %s, rc=%d - "
+                                    "%ld downloads of %s left for the next run",
+                                    s.position_path.c_str(), e, s.counted, s.log_path.c_str()));
+    }
+    if (upload_log) {
+        for (const StagedUpload& u : staging.uploads)
+            if (u.log < failed.size() && !failed[u.log]) upload_log->write_line(u.entry);
+    }
+    if (!failures.empty()) {
+        std::size_t k = 0;
+        DownloadList kept;
+        kept.reserve(downloads.size());
+        for (DownloadRecord& r : downloads)
+            if (!drop[k++]) kept.push_back(std::move(r));
+        list_node_count -= static_cast<long>(downloads.size() - kept.size());
+        downloads = std::move(kept);
+    }
+    staging = ScanStaging{};
+    return failures;
+}
+
+}  // namespace zunt

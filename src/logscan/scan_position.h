@@ -1,0 +1,74 @@
+// The scan position file (".znt") beside each log: where the last line read
+// begins and what it said, so that each run reads only what the log gained.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/env.h"
+#include "platform/text_io.h"
+#include "run/activity_log.h"
+
+namespace zunt {
+
+// Stands for "no line remembered"; no log line is expected to equal it.
+inline constexpr std::string_view kNoLineSentinel = "CaNnOtbEmAtChEd!";
+
+// Logs are read in pieces of at most this many characters, and a remembered
+// line is never longer.
+inline constexpr std::size_t kLogPieceChars = 511;
+
+struct ScanPosition {
+    std::uint64_t offset = 0;                 // where the remembered line begins
+    std::string text{kNoLineSentinel};        // the line after strip_line_end
+    bool operator==(const ScanPosition&) const = default;
+};
+
+// The file's bytes for a position, and back. Decoding gives nothing for a
+// file that is shorter than its fields say or remembers an over-long line.
+std::string encode_scan_position(const ScanPosition& pos);
+std::optional<ScanPosition> decode_scan_position(std::string_view bytes);
+
+// Reads the file (opened exclusively); nothing when it is missing, cannot be
+// opened or is damaged: the log is then searched from its start.
+std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path);
+
+// Replaces the file atomically; 0 or the error number.
+Errno save_scan_position(Env& env, const std::string& path, const ScanPosition& pos);
+
+// A log whose own extension is ".znt" would be overwritten by its position file.
+bool has_position_file_extension(const std::string& log_path);
+
+// The position file of `log_path` among the logs of `log_list`: the log's
+// path with ".znt" as extension; when an earlier, different log of the list
+// already uses that name, the log's whole path plus ".znt".
+std::string scan_position_path(const std::vector<std::string>& log_list,
+                               const std::string& log_path);
+
+// Reads the next whole line of a log (a piece of at most kLogPieceChars) and
+// strips its end. False at the end of the log, and for a last line that has
+// no line end yet: its writer is still at it, and the next run reads it whole.
+bool read_complete_line(LineReader& log, std::string& line);
+
+enum class ScanStartKind {
+    exact_match,  // the remembered line is where it was: read on after it
+    moved,        // found again elsewhere (the log was trimmed): read on after it
+    from_start,   // not found: the whole log is read
+};
+
+struct ScanStart {
+    ScanStartKind kind = ScanStartKind::from_start;
+    std::uint64_t read_from = 0;  // where reading begins
+    ScanPosition last;            // what to save when no further line is read
+};
+
+// Decides where the scan of an open log begins. `remembered` is the saved
+// position, or nothing to search for the sentinel (no file, or /f). Writes
+// the exact-match and mismatch lines to the activity log.
+ScanStart choose_scan_start(ActivityLog& log, LineReader& reader, std::uint64_t log_size,
+                            const std::optional<ScanPosition>& remembered);
+
+}  // namespace zunt
