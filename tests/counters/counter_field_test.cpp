@@ -108,11 +108,5 @@ TEST(CounterField, Insert) {
     }
 }
 
-TEST(CounterField, HardSpaces) {
-    std::string line = "A.ZIP\xFF\xFF[ 1]\xFFText";
-    replace_hard_spaces(line);
-    EXPECT_EQ(line, "A.ZIP  [ 1] Text");
-}
-
 }  // namespace
 }  // namespace zunt

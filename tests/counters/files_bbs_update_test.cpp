@@ -110,13 +110,5 @@ TEST(ApplyDownload, RepeatedApplicationIsStable) {
     EXPECT_EQ(lines[0], "A.ZIP [  4] x");
 }
 
-TEST(NameWordMatches, ExactBeforePattern) {
-    EXPECT_TRUE(name_word_matches("f[x].zip", "f[x].zip"));
-    EXPECT_TRUE(name_word_matches("f[x].zip", "fx.zip"));
-    EXPECT_TRUE(name_word_matches("f?.zip", "f?.zip"));
-    EXPECT_FALSE(name_word_matches("f.zip", "g.zip"));
-    EXPECT_FALSE(name_word_matches("", "g.zip"));
-}
-
 }  // namespace
 }  // namespace zunt
