@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs ZUNT on a scratch copy of the sample board and shows what it did.
+# Usage: examples/run-demo.sh [path/to/zunt]   (default: build/zunt)
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+zunt="$(cd "$(dirname "${1:-$root/build/zunt}")" && pwd)/$(basename "${1:-$root/build/zunt}")"
+demo="$root/demo"
+
+rm -rf "$demo"
+cp -r "$here/board" "$demo"
+cd "$demo"
+
+run() {
+    echo "================================================================"
+    echo "\$ zunt $*"
+    set +e
+    "$zunt" "$@" >stdout.txt 2>stderr.txt
+    local rc=$?
+    set -e
+    echo "--- standard output:"; cat stdout.txt
+    echo "--- standard error:"; cat stderr.txt
+    echo "--- exit code: $rc"
+    rm -f stdout.txt stderr.txt
+}
+
+run /czunt.ctl
+echo "================================================================"
+echo "--- activity log (zunt.log):"
+if [ -f zunt.log ]; then tr -d '\r' <zunt.log; else echo "(none)"; fi
+echo "--- upload log (uploads.log):"
+if [ -f uploads.log ]; then tr -d '\r' <uploads.log; else echo "(none)"; fi
+echo "--- files/util/files.bbs:"
+tr -d '\r' <files/util/files.bbs
+echo "(scratch board kept in $demo)"
