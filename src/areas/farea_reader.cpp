@@ -139,7 +139,9 @@ bool farea_area_files_bbs(std::string_view dat, std::string_view idx, std::size_
     RawRecord r;
     FareaArea a;
     if (!farea_has_magic(dat) || at < 4) return false;
-    if (!parse_record(dat, at, record_boundaries(dat, idx), r) || !area_of(r, a)) return false;
+    if (!parse_record(dat, at, record_boundaries(dat, idx), r)) return false;
+    // A division record has no files; an index entry pointing there is bad.
+    if ((r.attributes & kNotAnArea) != 0 || !area_of(r, a)) return false;
     files_bbs = a.filesbbs_path.empty() ? a.download_dir + "files.bbs" : a.filesbbs_path;
     return true;
 }

@@ -70,6 +70,8 @@ TEST(FareaReader, DivisionRecordsCountInTheNumbering) {
     EXPECT_EQ(bbs, "u/files.bbs");
     ASSERT_TRUE(farea_area_files_bbs(f.dat, f.idx, 3, bbs));
     EXPECT_EQ(bbs, "l/g.bbs");
+    EXPECT_FALSE(farea_area_files_bbs(f.dat, f.idx, 0, bbs));
+    EXPECT_FALSE(farea_area_files_bbs(f.dat, f.idx, 2, bbs));
 }
 
 TEST(FareaReader, RecordSizesFromEachRecord) {
