@@ -92,6 +92,16 @@ TEST_F(LogScannerTest, CrLfLogEndedByCtrlZ) {
     EXPECT_EQ(run({"max.log"}), (std::vector<long>{0}));
 }
 
+TEST_F(LogScannerTest, LongLinesAreReadInPiecesThatCanBeRemembered) {
+    dir.write("max.log", board("DL-Z d:\\files\\a.zip") + board(std::string(600, 'x')));
+    EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
+    const std::optional<ScanPosition> pos = load_scan_position(env, dir.path("max.znt"));
+    ASSERT_TRUE(pos);
+    EXPECT_EQ(pos->text, std::string(623 - 511, 'x'));
+    EXPECT_EQ(run({"max.log"}), (std::vector<long>{0}));
+    EXPECT_EQ(dir.read("zunt.log").find("mismatch"), std::string::npos);
+}
+
 TEST_F(LogScannerTest, TrimmedLogReadsOnAfterTheRememberedLine) {
     dir.write("max.log", board("DL-Z d:\\files\\a.zip") + board("DL-Z d:\\files\\b.zip"));
     EXPECT_EQ(run({"max.log"}), (std::vector<long>{2}));

@@ -64,77 +64,48 @@ TEST(ScanPositionFile, SaveAndLoad) {
 }
 
 // choose_scan_start over a real log, with the activity-log lines it writes.
-class ScanStartTest : public ::testing::Test {
-protected:
-    ScanStart choose(const std::string& log_bytes, const std::optional<ScanPosition>& remembered) {
-        dir.write("bbs.log", log_bytes);
+TEST(ScanStart, Cases) {
+    const std::string log = "one\r\ntwo\r\n\r\nthree\r\nx\r\n";  // offsets 0, 5, 10, 12, 19
+    const std::optional<ScanPosition> none;
+    struct {
+        const char* name;
+        std::string log;
+        std::optional<ScanPosition> remembered;
+        ScanStartKind kind;
+        std::uint64_t read_from;
+        ScanPosition last;
+        const char* message;  // expected in the activity log, or ""
+    } cases[] = {
+        {"exact", log, ScanPosition{5, "two"}, ScanStartKind::exact_match, 10, {5, "two"},
+         "ZUNT Exact match - no log scan necessary"},
+        {"beyond the end, no message", log, ScanPosition{90, "three"}, ScanStartKind::moved, 19,
+         {12, "three"}, ""},
+        {"moved", log, ScanPosition{12, "two"}, ScanStartKind::moved, 10, {5, "two"},
+         "ZUNT Log position mismatch - scanning from start"},
+        {"found only at offset 0", log, ScanPosition{5, "one"}, ScanStartKind::moved, 5, {0, "one"}, ""},
+        {"last equal line wins", log + "two\r\n", ScanPosition{90, "two"}, ScanStartKind::moved, 27,
+         {22, "two"}, ""},
+        {"not found", log, ScanPosition{5, "gone"}, ScanStartKind::from_start, 0, {0, "gone"}, ""},
+        {"no file or /f", log, none, ScanStartKind::from_start, 0, {}, ""},
+        {"unfinished line never matches", "one\r\ntwo", ScanPosition{5, "two"},
+         ScanStartKind::from_start, 0, {0, "two"}, ""},
+    };
+    for (const auto& c : cases) {
+        ScanDir dir("start");
+        dir.write("bbs.log", c.log);
         Env& env = default_env();
         ActivityLog alog;
         alog.open(env, dir.path("zunt.log"), "ZUNT Begin", false);
         std::unique_ptr<File> f;
-        EXPECT_EQ(env.open(dir.path("bbs.log"), Access::read, Share::deny_none, f), 0);
+        ASSERT_EQ(env.open(dir.path("bbs.log"), Access::read, Share::deny_none, f), 0);
         LineReader reader(*f);
-        ScanStart s = choose_scan_start(alog, reader, log_bytes.size(), remembered);
+        ScanStart s = choose_scan_start(alog, reader, c.log.size(), c.remembered);
         alog.close("ZUNT End");
-        messages = dir.read("zunt.log");
-        return s;
+        EXPECT_EQ(s.kind, c.kind) << c.name;
+        EXPECT_EQ(s.read_from, c.read_from) << c.name;
+        EXPECT_EQ(s.last, c.last) << c.name;
+        EXPECT_NE(dir.read("zunt.log").find(c.message), std::string::npos) << c.name;
     }
-    bool logged(const char* text) const { return messages.find(text) != std::string::npos; }
-
-    ScanDir dir{"start"};
-    std::string messages;
-};
-
-const char kLog[] = "one\r\ntwo\r\n\r\nthree\r\n";  // offsets 0, 5, 10, 12
-
-TEST_F(ScanStartTest, ExactMatchReadsOnAfterTheLine) {
-    ScanStart s = choose(kLog, ScanPosition{5, "two"});
-    EXPECT_EQ(s.kind, ScanStartKind::exact_match);
-    EXPECT_EQ(s.read_from, 10u);
-    EXPECT_EQ(s.last, (ScanPosition{5, "two"}));
-    EXPECT_TRUE(logged("ZUNT Exact match - no log scan necessary"));
-}
-
-TEST_F(ScanStartTest, MovedLineIsFoundAndReadOnAfter) {
-    ScanStart s = choose(kLog, ScanPosition{30, "three"});  // beyond the log: no message
-    EXPECT_EQ(s.kind, ScanStartKind::moved);
-    EXPECT_EQ(s.read_from, 19u);
-    EXPECT_EQ(s.last, (ScanPosition{12, "three"}));
-    EXPECT_FALSE(logged("mismatch"));
-
-    s = choose(kLog, ScanPosition{12, "two"});
-    EXPECT_EQ(s.kind, ScanStartKind::moved);
-    EXPECT_EQ(s.last, (ScanPosition{5, "two"}));
-    EXPECT_TRUE(logged("ZUNT Log position mismatch - scanning from start"));
-}
-
-TEST_F(ScanStartTest, LineFoundOnlyAtOffsetZeroCountsAsFound) {
-    ScanStart s = choose(kLog, ScanPosition{5, "one"});
-    EXPECT_EQ(s.kind, ScanStartKind::moved);
-    EXPECT_EQ(s.read_from, 5u);
-    EXPECT_EQ(s.last, (ScanPosition{0, "one"}));
-}
-
-TEST_F(ScanStartTest, LastOfSeveralEqualLinesWins) {
-    ScanStart s = choose("x\r\ny\r\nx\r\nz\r\n", ScanPosition{100, "x"});
-    EXPECT_EQ(s.last, (ScanPosition{6, "x"}));
-    EXPECT_EQ(s.read_from, 9u);
-}
-
-TEST_F(ScanStartTest, NotFoundOrNoFileScansWhole) {
-    for (const std::optional<ScanPosition>& r :
-         {std::optional<ScanPosition>{}, std::optional<ScanPosition>{ScanPosition{5, "gone"}}}) {
-        ScanStart s = choose(kLog, r);
-        EXPECT_EQ(s.kind, ScanStartKind::from_start);
-        EXPECT_EQ(s.read_from, 0u);
-        EXPECT_EQ(s.last.offset, 0u);
-        EXPECT_EQ(s.last.text, r ? r->text : std::string(kNoLineSentinel));
-    }
-}
-
-TEST_F(ScanStartTest, UnfinishedLastLineIsNeverMatched) {
-    ScanStart s = choose("one\r\ntwo", ScanPosition{5, "two"});
-    EXPECT_EQ(s.kind, ScanStartKind::from_start);
 }
 
 }  // namespace
