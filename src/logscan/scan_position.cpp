@@ -98,15 +98,19 @@ std::string scan_position_path(const std::vector<std::string>& log_list,
     // Names are handed out in list order, so a log keeps its name whatever
     // happens to the others in a run.
     // Each log with its file; names compare ignoring case, as on the board.
+    // A name is in use when an earlier log has it, or when it is one of the
+    // logs itself (a log named "*.znt" is never read, but never overwritten).
     std::vector<std::pair<std::string, std::string>> taken;
-    auto name_for = [&taken](const std::string& log) {
+    auto name_for = [&taken, &log_list](const std::string& log) {
         const std::string key = lower_ascii(log);
         for (const auto& t : taken)
             if (lower_ascii(t.first) == key) return t.second;
-        auto in_use = [&taken](const std::string& cand) {
+        auto in_use = [&taken, &log_list](const std::string& cand) {
             const std::string c = lower_ascii(cand);
             for (const auto& t : taken)
                 if (lower_ascii(t.second) == c) return true;
+            for (const std::string& l : log_list)
+                if (lower_ascii(l) == c) return true;
             return false;
         };
         std::string cand = specified_position_path(log);

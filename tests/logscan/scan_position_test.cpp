@@ -47,6 +47,7 @@ TEST(ScanPositionFile, Names) {
         {{"c:\\bt\\binkley.log", "c:\\bt\\binkley"}, "c:\\bt\\binkley", "c:\\bt\\binkley.znt.znt"},
         {{"c:\\bt\\binkley.log"}, "c:\\bt\\binkley.ses", "c:\\bt\\binkley.ses.znt"},
         {{"c:\\a\\x.log"}, "c:\\b\\x.log", "c:\\b\\x.znt"},
+        {{"c:\\a\\x.log", "c:\\a\\x.znt"}, "c:\\a\\x.log", "c:\\a\\x.log.znt"},
     };
     for (const auto& c : cases) EXPECT_EQ(scan_position_path(c.list, c.log), c.want) << c.log;
     EXPECT_TRUE(has_position_file_extension("c:\\bt\\binkley.ZNT"));
