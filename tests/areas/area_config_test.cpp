@@ -4,7 +4,6 @@
 
 #include "area_test_util.h"
 #include "areas/ascii_area_file.h"
-#include "areas/maxfiles_index.h"
 
 namespace zunt {
 namespace {
@@ -126,12 +125,6 @@ TEST(AreaConfigLoad, IdxPathBesideTheDat) {
     EXPECT_EQ(farea_idx_path("at"), std::nullopt);
 }
 
-}  // namespace
-}  // namespace zunt
-
-namespace zunt {
-namespace {
-
 TEST(AreaConfigLoad, SampleBoardFiles) {
     const std::string max = std::string(ZUNT_SOURCE_DIR) + "/examples/board/max/";
     AreaConfig config;
@@ -140,11 +133,6 @@ TEST(AreaConfigLoad, SampleBoardFiles) {
     ASSERT_EQ(config.area_list.size(), 3u);  // the two division records are not areas
     EXPECT_EQ(config.area_list[1].text1, "files\\games\\");
     EXPECT_EQ(config.area_list[1].text2, "files\\games\\files.bbs");
-    MaxfilesIndex index;
-    ASSERT_EQ(load_maxfiles_index(default_env(), max + "maxfiles.idx", index), MaxfilesResult::loaded);
-    std::string bbs, ext;
-    ASSERT_TRUE(maxfiles_lookup(default_env(), config, index, max + "farea.dat", false, "faq.txt", bbs, ext));
-    EXPECT_EQ(bbs, "files/docs/files.bbs");
     release_area_config(config);
 }
 

@@ -15,7 +15,9 @@ protected:
         areas.area_table = area_table_new();
         with_list = dir.path("dl") + "/";
         no_list = dir.path("bare") + "/";
+        no_area = dir.path("loose") + "/";
         dir.write("dl/files.bbs", "FOO.ZIP  A file\r\n");
+        dir.write("loose/files.bbs", "FOO.ZIP  A file\r\n");
         dir.write("bare/keep", "");
         area_table_insert(*areas.area_table, no_list, "", "Bare");
         area_table_insert(*areas.area_table, with_list, "d:\\lists\\util.bbs", "Util");
@@ -27,7 +29,7 @@ protected:
     }
 
     testing::ScratchDir dir{"locate"};
-    std::string with_list, no_list;
+    std::string with_list, no_list, no_area;
     ControlSettings settings;
     AreaConfig areas;
 };
@@ -39,6 +41,8 @@ TEST_F(Locator, SourcesInTheConfiguredOrder) {
         {false, no_list + "foo.zip", 2, no_list + "files.bbs"},
         {true, with_list + "foo.zip", 1, "d:\\lists\\util.bbs"},
         {false, with_list + "foo.zip", 1, with_list + "files.bbs"},
+        {true, no_area + "foo.zip", 2, no_area + "files.bbs"},
+        {false, no_area + "foo.zip", 1, no_area + "files.bbs"},
         {true, dir.path("other") + "/foo.zip", 0, ""},
         {false, dir.path("other") + "/foo.zip", 0, ""},
     };
@@ -49,13 +53,6 @@ TEST_F(Locator, SourcesInTheConfiguredOrder) {
         EXPECT_EQ(bbs, c.bbs) << c.path;
         EXPECT_EQ(ext, ".zip");
     }
-}
-
-TEST_F(Locator, DownloadDirectoryWithoutAreaIsSecond) {
-    areas.area_table = area_table_new();
-    std::string bbs, ext;
-    EXPECT_EQ(locate(with_list + "foo.zip", bbs, ext), 2);
-    EXPECT_EQ(bbs, with_list + "files.bbs");
 }
 
 TEST(LocatorMaxfiles, RelaxedMatchReplacesTheExtension) {

@@ -10,15 +10,6 @@ namespace {
 
 using testing::maxfiles_record;
 
-TEST(MaxfilesIndex, CountsWholeRecordsOnly) {
-    MaxfilesIndex index;
-    build_maxfiles_index(maxfiles_record("A.ZIP", 0) + maxfiles_record("B.ZIP", 1) + "x", index);
-    EXPECT_EQ(index.record_count, 2u);
-    MaxfilesMatch m;
-    EXPECT_TRUE(maxfiles_find(index, false, "b.zip", m));
-    EXPECT_EQ(m.area, 1);
-}
-
 TEST(MaxfilesIndex, FindsNamesStrictAndRelaxed) {
     MaxfilesIndex index;
     build_maxfiles_index(maxfiles_record("FOO.ARJ", 0) + maxfiles_record("FOO.ZIP", 1) +
@@ -103,12 +94,6 @@ TEST_F(MaxfilesFixture, UnreadableAreaGivesNotFound) {
     EXPECT_FALSE(maxfiles_lookup(env, no_idx, index, farea, true, "doom.arj", bbs, ext));
     EXPECT_EQ(bbs, "keep");
     EXPECT_EQ(ext, ".zip");
-}
-
-TEST(MaxfilesIndexLoad, MissingFileCannotBeOpened) {
-    MaxfilesIndex index;
-    EXPECT_EQ(load_maxfiles_index(default_env(), testing::fixture("nope.idx"), index),
-              MaxfilesResult::cannot_open);
 }
 
 }  // namespace
