@@ -91,6 +91,20 @@ TEST(StartupE2E, UploadLogFailureClosesTheActivityLogBlock) {
     EXPECT_TRUE(std::regex_match(box.read("zunt.log"), want)) << box.read("zunt.log");
 }
 
+TEST(StartupE2E, NoAreaFileWarnsAndGoesOn) {
+    Sandbox box;
+    box.write("zunt.ctl", "counterstyle 1\r\ncounterlength 3\r\nlogfile zunt.log\r\n");
+    RunResult r = box.run({"/czunt.ctl"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.err.rfind(kReading +
+                              "  Area.Dat and ASCII Areafile not specified. CD-ROM/Init Runs not "
+                              "possible.\n",
+                          0),
+              0u)
+        << r.err;
+    EXPECT_NE(box.read("zunt.log").find("ZUNT Begin, ZUNT 1.30.wb\r\n"), std::string::npos);
+}
+
 TEST(StartupE2E, ActivityLogThatCannotBeOpenedStops) {
     Sandbox box;
     box.make_dir("zunt.log");

@@ -62,15 +62,6 @@ TEST(CommandLine, DefaultControlFile) {
     for (const auto& c : cases) EXPECT_EQ(default_control_file_path(c.argv0), c.want) << c.argv0;
 }
 
-TEST(CommandLine, FixedTexts) {
-    EXPECT_EQ(kBanner,
-              "\r\nZUNT 1.30  A FAST! Downloadcounter for Maximus CBCS 3.x and mailers.\r\n");
-    EXPECT_EQ(kHelpText.substr(0, 73),
-              "ZUNT is a download counter for Maximus 3.x and a wide range of mailers.\n\n");
-    EXPECT_EQ(std::count(kHelpText.begin(), kHelpText.end(), '\n'), 15);
-    EXPECT_EQ(illegal_switch_message("/x"), "\nIllegal command line switch: \"/x\"\n");
-}
-
 TEST(ConfigMessages, Table) {
     ConfigState st;
     st.config_line_number = 12;
@@ -87,10 +78,6 @@ TEST(ConfigMessages, Table) {
          "  Unknown config line in zunt.ctl\n  (Line 12, \"Foo 100%s\")\n"},
         {ConfigResult::illegal_max_file_areas,
          "  Illegal MaxFileAres (must be 1-2048) in zunt.ctl\n"},
-        {ConfigResult::no_area_file,
-         "  Area.Dat and ASCII Areafile not specified. CD-ROM/Init Runs not possible.\n"},
-        {ConfigResult::illegal_tabulate, "  Illegal Tabulate (must be 0-25) in zunt.ctl\n"},
-        {ConfigResult::maxfiles_without_farea, "  You can't use Maxfiles.Idx without Area.Dat\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(config_message(c.code, st, "x.ctl", "No such file"), c.want)
