@@ -32,9 +32,17 @@ long long parse_number(std::string_view s);
 
 namespace zunt {
 
+// mingw-w64 checks "printf" formats against the old Microsoft runtime, which
+// lacks %zu; the build uses the C99-conforming stdio instead, so check that.
+#if defined(__MINGW32__) && !defined(__clang__)
+#define ZUNT_PRINTF_ARCHETYPE gnu_printf
+#else
+#define ZUNT_PRINTF_ARCHETYPE printf
+#endif
+
 // printf into a std::string (messages are built with the program's own
 // fixed formats; user texts only ever go in as %s arguments).
-std::string strprintf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string strprintf(const char* fmt, ...) __attribute__((format(ZUNT_PRINTF_ARCHETYPE, 1, 2)));
 
 }  // namespace zunt
 
