@@ -31,12 +31,39 @@ std::wstring widen(const std::string& s) {
     return w;
 }
 
-std::string narrow(const wchar_t* w) {
-    int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
+// The name in the ANSI code page; `lossy` tells whether some character had
+// no equivalent there (the text then holds "?" and names no file).
+std::string narrow(const wchar_t* w, bool* lossy = nullptr) {
+    BOOL used_default = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, &used_default);
+    if (lossy) *lossy = used_default != FALSE;
     if (n <= 1) return {};
     std::string s(static_cast<std::size_t>(n - 1), '\0');
     WideCharToMultiByte(CP_ACP, 0, w, -1, s.data(), n, nullptr, nullptr);
     return s;
+}
+
+bool is_directory(const std::wstring& path) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The file's last-write time as packed DOS words, in the local time that
+// was in force at that moment (as localtime() does on other hosts), so that
+// a summer file keeps its summer time when the run happens in winter.
+// 1980-01-01 00:00 for times DOS cannot hold.
+void pack_dos_time(const FILETIME& utc, std::uint16_t& date, std::uint16_t& time) {
+    date = 0x21;
+    time = 0;
+    SYSTEMTIME st_utc, st_local;
+    FILETIME local;
+    WORD d = 0, t = 0;
+    if (FileTimeToSystemTime(&utc, &st_utc) &&
+        SystemTimeToTzSpecificLocalTime(nullptr, &st_utc, &st_local) &&
+        SystemTimeToFileTime(&st_local, &local) && FileTimeToDosDateTime(&local, &d, &t)) {
+        date = d;
+        time = t;
+    }
 }
 
 Errno to_errno(DWORD code) {
@@ -46,7 +73,15 @@ Errno to_errno(DWORD code) {
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
         case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_NOT_READY:
             return ENOENT;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return ENAMETOOLONG;
+        case ERROR_INVALID_PARAMETER:
+        case ERROR_NEGATIVE_SEEK:
+            return EINVAL;
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
@@ -150,9 +185,15 @@ public:
             share_mode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
         else if (share == Share::deny_write)
             share_mode = FILE_SHARE_READ;
-        HANDLE h = CreateFileW(widen(path).c_str(), desired, share_mode, nullptr, disposition,
+        const std::wstring wpath = widen(path);
+        HANDLE h = CreateFileW(wpath.c_str(), desired, share_mode, nullptr, disposition,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return fail(to_errno(GetLastError()));
+        if (h == INVALID_HANDLE_VALUE) {
+            DWORD code = GetLastError();
+            // Windows refuses a directory as "access denied"; say what it is.
+            if (code == ERROR_ACCESS_DENIED && is_directory(wpath)) return fail(EISDIR);
+            return fail(to_errno(code));
+        }
         out = std::make_unique<WinFile>(*this, h);
         return 0;
     }
@@ -177,6 +218,12 @@ public:
             code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
             return fail(to_errno(code));
         if (!CopyFileW(t.c_str(), l.c_str(), TRUE)) return fail(to_errno(GetLastError()));
+        // The copy stands in for the file (a backup replaces an older one
+        // with it), so it must be on the disk before anyone relies on it.
+        if (Errno e = flush_to_disk(l)) {
+            DeleteFileW(l.c_str());
+            return fail(e);
+        }
         return 0;
     }
 
@@ -193,16 +240,12 @@ public:
         } while (FindNextFileW(h, &data));
         FindClose(h);
         if (!found) return fail(ENOENT);
-        out.name = narrow(data.cFileName);
-        FILETIME local;
-        WORD date = 0x21, time = 0;  // 1980-01-01 00:00 for times DOS cannot hold
-        if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) &&
-            !FileTimeToDosDateTime(&local, &date, &time)) {
-            date = 0x21;
-            time = 0;
-        }
-        out.dos_date = date;
-        out.dos_time = time;
+        // A long name the ANSI code page cannot spell could not be opened
+        // again; its short name can.
+        bool lossy = false;
+        out.name = narrow(data.cFileName, &lossy);
+        if (lossy && data.cAlternateFileName[0] != L'\0') out.name = narrow(data.cAlternateFileName);
+        pack_dos_time(data.ftLastWriteTime, out.dos_date, out.dos_time);
         return 0;
     }
 
@@ -230,6 +273,25 @@ public:
     void err(std::string_view text) override {
         std::fwrite(text.data(), 1, text.size(), stderr);
         std::fflush(stderr);
+    }
+
+private:
+    Errno flush_to_disk(const std::wstring& path) {
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            DWORD code = GetLastError();
+            // A read-only file cannot be opened to flush it; the copy of a
+            // read-only list is left to the system's own write-back.
+            DWORD attrs = GetFileAttributesW(path.c_str());
+            if (code == ERROR_ACCESS_DENIED && attrs != INVALID_FILE_ATTRIBUTES &&
+                (attrs & FILE_ATTRIBUTE_READONLY))
+                return 0;
+            return to_errno(code);
+        }
+        Errno e = FlushFileBuffers(h) ? 0 : to_errno(GetLastError());
+        CloseHandle(h);
+        return e;
     }
 };
 

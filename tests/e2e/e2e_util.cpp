@@ -24,7 +24,25 @@ std::string slurp(const fs::path& p) {
     return ss.str();
 }
 
+bool ends_with_nocase(const std::string& s, std::string_view tail) {
+    if (s.size() < tail.size()) return false;
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        char c = s[s.size() - tail.size() + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != tail[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string binary_under_test() {
+    const char* given = std::getenv("ZUNT_TEST_BINARY");
+    if (given && *given) return fs::absolute(given).string();
+    return ZUNT_BINARY;
+}
+
+bool testing_windows_binary() { return ends_with_nocase(binary_under_test(), ".exe"); }
 
 Sandbox::Sandbox() {
     std::string templ = (fs::temp_directory_path() / "zunt_e2e_XXXXXX").string();
@@ -58,11 +76,19 @@ void Sandbox::make_dir(std::string_view relative) const { fs::create_directories
 
 RunResult Sandbox::run(const std::vector<std::string>& args, const EnvVars& env,
                        const RunOptions& options) const {
-    const std::string binary = ZUNT_BINARY;
+    std::string binary = binary_under_test();
+    std::string argv0 = options.argv0.empty() ? binary : options.argv0;
+    if (!options.argv0.empty() && testing_windows_binary()) {
+        if (!ends_with_nocase(argv0, ".exe")) argv0 += ".exe";
+        fs::path copy = fs::path(argv0).is_absolute() ? fs::path(argv0) : fs::path(path(argv0));
+        fs::create_directories(copy.parent_path());
+        fs::copy_file(binary, copy, fs::copy_options::overwrite_existing);
+        binary = argv0;
+    }
     std::vector<std::string> words;
     const char* wrapper = std::getenv("ZUNT_TEST_WRAPPER");
     if (wrapper && *wrapper) words.push_back(wrapper);
-    words.push_back(options.argv0.empty() ? binary : options.argv0);
+    words.push_back(argv0);
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());

@@ -7,10 +7,19 @@
 //
 // The program runs with the sandbox as its current directory, the test's own
 // environment plus the given variables, and argv[0] = the binary's path (or
-// RunOptions::argv0). When the environment variable ZUNT_TEST_WRAPPER is set
-// (e.g. "wine64"), that program is started with the binary as its first
-// argument, for builds that do not run natively. The directory is removed
-// when the Sandbox goes out of scope.
+// RunOptions::argv0). The directory is removed when the Sandbox goes out of
+// scope.
+//
+// Running another build of the program (zunt.exe under wine):
+//   ZUNT_TEST_BINARY   the program to test instead of the one built beside
+//                      the tests;
+//   ZUNT_TEST_WRAPPER  a program that starts it (e.g. "wine"), given the
+//                      binary as its first argument.
+// Every end-to-end test belongs to a suite whose name ends in "E2E", so
+//   ZUNT_TEST_BINARY=zunt.exe ZUNT_TEST_WRAPPER=wine zunt_tests --gtest_filter='*E2E.*'
+// runs exactly those. A test of a POSIX-only convention (drive letters through
+// ZUNT_DRIVE_X, case folding, "\" to "/", flock, permissions, signals) starts
+// with ZUNT_SKIP_UNDER_WINDOWS("why"), which skips it for a Windows binary.
 #pragma once
 
 #include <string>
@@ -29,8 +38,23 @@ struct RunResult {
 using EnvVars = std::vector<std::pair<std::string, std::string>>;
 
 struct RunOptions {
-    std::string argv0;  // empty: the binary's own path
+    // Empty: the binary's own path. A Windows program learns its path from
+    // the system rather than from its caller, so for a Windows binary the
+    // program is copied to this path in the sandbox (".exe" added) and
+    // started from there.
+    std::string argv0;
 };
+
+// The program under test: ZUNT_TEST_BINARY, else the one built with the tests.
+std::string binary_under_test();
+// True when the program under test is a Windows program (its name ends in
+// ".exe"), where drive letters, "\" and case-insensitive names are native.
+bool testing_windows_binary();
+
+#define ZUNT_SKIP_UNDER_WINDOWS(why)                                      \
+    do {                                                                  \
+        if (::zunt::e2e::testing_windows_binary()) GTEST_SKIP() << (why); \
+    } while (0)
 
 class Sandbox {
 public:
