@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -75,7 +75,7 @@ class ScratchDir {
 public:
     explicit ScratchDir(const std::string& tag) {
         path_ = std::filesystem::temp_directory_path() /
-                ("zunt_areas_" + tag + "_" + std::to_string(::getpid()));
+                ("zunt_areas_" + tag + "_" + std::to_string(std::random_device{}()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
