@@ -11,3 +11,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # The C99-conforming stdio (%zu, %lld) rather than the old msvcrt one.
 set(CMAKE_CXX_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# The release program is shipped to boards: no symbol tables in it.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
