@@ -1,9 +1,14 @@
 // The counting run: scan every log for new downloads, then count them in the
 // FILES.BBS lists and the statistics.
+#include <new>
+
 #include "config/text_util.h"
 #include "list/download_list.h"
 #include "logscan/log_scanner.h"
+#include "run/area_step.h"
+#include "run/counting_pass.h"
 #include "run/driver.h"
+#include "run/statistics_step.h"
 
 namespace zunt {
 
@@ -13,6 +18,9 @@ namespace {
 struct CountingWork {
     DownloadList downloads;
     ScanStaging staging;  // new log positions and upload lines, not yet written
+    StatTable stats;
+    AreaConfig areas;
+    MaxfilesIndex maxfiles;
 };
 
 void log_debug_count(RunContext& ctx) {
@@ -74,10 +82,42 @@ int nothing_to_do(RunContext& ctx) {
     return 0;
 }
 
-}  // namespace
+// The End line's rate: downloads per second of the pass and what follows
+// it, a run under one second counting as one. A clock set back during the
+// run must not make the divisor zero or negative.
+long files_per_second(long files, std::int64_t start, std::int64_t end) {
+    const std::int64_t seconds = end >= start ? end - start + 1 : 1;
+    if (files <= 0) return 0;
+    return static_cast<long>(static_cast<unsigned long long>(files) /
+                             static_cast<unsigned long long>(seconds));
+}
 
-int counting_run(RunContext& ctx) {
-    CountingWork w;
+// Steps 8 to 11, after the pass.
+int finish_run(RunContext& ctx, CountingWork& w, std::int64_t start) {
+    const ControlSettings& s = ctx.settings;
+    if (ctx.log.is_open() && s.debug_mode && s.statistics_path) log_stat_buckets(ctx.log, w.stats);
+    if (s.statistics_path) write_statistics_step(ctx, w.stats, StatWriteLogging::step_and_failure);
+    ctx.progress("Cleaning up, done!\n\n");
+    if (s.debug_mode) ctx.log.write(kDebug, "ZUNT [Debug] Deallocating used memory");
+    release_area_config(w.areas);
+    release_maxfiles_index(w.maxfiles);
+    const std::int64_t end = ctx.env.now();
+    if (ctx.log.is_open()) {
+        log_debug_count(ctx);
+        const long files = ctx.state.files_processed;
+        ctx.log.close(strprintf("ZUNT End. %ld files processed (%ld files/s)", files,
+                                files_per_second(files, start, end)));
+    }
+    return 0;
+}
+
+int run_steps(RunContext& ctx, CountingWork& w) {
+    const bool stats = ctx.settings.statistics_path.has_value();
+    if (stats) {
+        const std::string stop_end = strprintf("ZUNT End. %ld file areas initialized.",
+                                               ctx.state.files_processed);
+        if (int code = read_statistics_step(ctx, w.stats, stop_end); code >= 0) return code;
+    }
     scan_logs(ctx, w);
     if (ctx.state.files_processed == 0) {
         commit_positions(ctx, w);
@@ -85,9 +125,25 @@ int counting_run(RunContext& ctx) {
     }
     // The area configuration and maxfiles.idx load before this commit, so
     // that a failure there leaves every log to be read again next run.
+    if (int code = load_areas_step(ctx, w.areas, w.maxfiles); code >= 0) return code;
     commit_positions(ctx, w);
-    // The download counting pass, the statistics and the End line follow.
-    return 0;
+    const PassTables tables{w.areas, ctx.settings.maxfiles_idx_path ? &w.maxfiles : nullptr,
+                            stats ? &w.stats : nullptr};
+    const std::int64_t start = counting_pass(ctx, w.downloads, tables);
+    return finish_run(ctx, w, start);
+}
+
+}  // namespace
+
+int counting_run(RunContext& ctx) {
+    try {
+        CountingWork w;
+        return run_steps(ctx, w);
+    } catch (const std::bad_alloc&) {
+        // Before the commit point this leaves every log to be read again.
+        return failure_stop(ctx, "  Error allocating memory!\n", "ZUNT Couldn't allocate enough memory",
+                            "ZUNT End.");
+    }
 }
 
 }  // namespace zunt

@@ -1,0 +1,224 @@
+#include "run/counting_pass.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "areas/filesbbs_locator.h"
+#include "config/text_util.h"
+#include "counters/files_bbs_update.h"
+#include "counters/list_rewrite.h"
+
+namespace zunt {
+
+namespace {
+
+bool holds_tic(const std::string& path) { return path.find(".tic") != std::string::npos; }
+
+// Keeps the records whose flag is set, in their order.
+void keep_marked(DownloadList& list, const std::vector<bool>& keep) {
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (keep[i]) {
+            if (out != i) list[out] = std::move(list[i]);
+            ++out;
+        }
+    list_node_count -= static_cast<long>(list.size() - out);
+    list.resize(out);
+}
+
+// One distinct file of the pass: a run of equal paths.
+struct FileJob {
+    std::string path;            // the download's full path
+    long long count = 0;         // its downloads in this run
+    std::string file_directory;  // drive and directory
+    std::string name, ext;       // ext as the locator left it
+    int located = kLocateNotFound;
+    std::string files_bbs_path;
+
+    std::string file_name() const { return name + ext; }
+};
+
+FileJob locate(RunContext& ctx, const PassTables& t, std::string path, long long count) {
+    FileJob job;
+    PathParts parts = split_path(path);
+    job.path = std::move(path);
+    job.count = count;
+    job.file_directory = parts.drive + parts.dir;
+    job.name = std::move(parts.name);
+    job.ext = std::move(parts.ext);
+    job.located = locate_filesbbs(ctx.env, ctx.settings, t.areas, t.maxfiles, job.path,
+                                  job.files_bbs_path, job.ext);
+    return job;
+}
+
+void report_no_area(RunContext& ctx, const FileJob& job) {
+    ctx.console(strprintf("  No area for \"%s%s\", skipping file!\n", job.name.c_str(),
+                          job.ext.c_str()));
+    ctx.log.write(kNotice, strprintf("ZUNT No FILES.BBS for \"%s\" in Area.Dat or %s",
+                                     job.path.c_str(), job.file_directory.c_str()));
+}
+
+// Where the list was found, when it was not by the first method.
+void report_location(RunContext& ctx, const FileJob& job) {
+    const bool area_dat_first = ctx.settings.use_area_dat_first;
+    const char* text = nullptr;
+    if (job.located == kLocateSecond)
+        text = area_dat_first ? "ZUNT No FILES.BBS for \"%s\" in Area.Dat, used FILES.BBS in DL dir"
+                              : "ZUNT No FILES.BBS for \"%s\" in DL dir found, using Area.Dat";
+    else if (job.located == kLocateMaxfiles)
+        text = area_dat_first ? "ZUNT No FILES.BBS for \"%s\" in Area.Dat or DL dir, used Maxfiles.Idx"
+                              : "ZUNT No FILES.BBS for \"%s\" in DL dir or Area.Dat, used Maxfiles.Idx";
+    if (text) ctx.log.write(kWorkaround, strprintf(text, job.path.c_str()));
+}
+
+void report_incremented(RunContext& ctx, const PassTables& t, const FileJob& job,
+                        long long new_count) {
+    const std::string file = job.file_name();
+    ctx.console(strprintf("  Incremented DLC for %s by %lld to %lld\n", file.c_str(), job.count,
+                          new_count));
+    if (t.stats) {
+        const std::string stat_path = job.file_directory + file;
+        const auto now = static_cast<std::uint32_t>(ctx.env.now());
+        if (update_stat_entry(*t.stats, stat_path, StatUpdate::add, job.count, now) ==
+            StatUpdateResult::name_too_long) {
+            ctx.log.write(kNotice, "ZUNT Warning! Maximum file length in stat file is 80 characters");
+            ctx.log.write(kNotice, "\"" + stat_path + "\" not written to stat file.");
+        }
+    }
+    ctx.log.write(kDetail, strprintf("ZUNT Incremented DLC for %s by %lld to %lld", file.c_str(),
+                                     job.count, new_count));
+}
+
+void report_update(RunContext& ctx, const PassTables& t, const FileJob& job,
+                   const DownloadOutcome& outcome) {
+    const std::string file = job.file_name();
+    const char* list = job.files_bbs_path.c_str();
+    switch (outcome.code) {
+        case UpdateResult::rename_failed:
+        case UpdateResult::read_failed:
+        case UpdateResult::create_failed:
+            ctx.console(strprintf("  Couldn't open %s, skipped!\n", list));
+            ctx.log.write(kNotice,
+                          strprintf("ZUNT Couldn't open %s, file %s skipped", list, file.c_str()));
+            return;
+        case UpdateResult::not_found:
+            ctx.console(strprintf("  %s not found in %s, skipped!\n", file.c_str(), list));
+            ctx.log.write(kNotice,
+                          strprintf("ZUNT File %s not found in %s skipped", file.c_str(), list));
+            return;
+        case UpdateResult::new_counter:
+            ctx.console(strprintf("  No existing DLC for %s, created new one!\n", file.c_str()));
+            ctx.log.write(kWorkaround, strprintf("ZUNT No existing DLC for %s in %s (created new one)",
+                                                 file.c_str(), list));
+            return;
+        case UpdateResult::ok:
+            report_incremented(ctx, t, job, outcome.new_count);
+            return;
+    }
+}
+
+// Consecutive files that live in one FILES.BBS are counted in one copy of
+// the list held in memory, and the list is written once. What ends on disk
+// is what rewriting it once per file would leave: the list with every
+// update, and a ".bak" holding it as it stood before the last one. The
+// files' lines wait until the write is done, so a failed write reports each
+// of them as the list's failure, as a rewrite per file would.
+class ListCounter {
+public:
+    ListCounter(RunContext& ctx, const PassTables& tables)
+        : ctx_(ctx), tables_(tables), options_(update_options_from(ctx.settings)) {}
+
+    void take(FileJob job) {
+        if (job.located == kLocateNotFound) {
+            flush();
+            report_no_area(ctx_, job);
+            return;
+        }
+        if (!batch_.empty() && batch_.front().files_bbs_path != job.files_bbs_path) flush();
+        batch_.push_back(std::move(job));
+    }
+
+    void flush() {
+        if (batch_.empty()) return;
+        std::vector<DownloadOutcome> outcomes;
+        const RewriteResult written = rewrite_list_staged(
+            ctx_.env, batch_.front().files_bbs_path, Share::deny_write,
+            [&](std::vector<std::string>& lines, std::optional<std::string>& backup) {
+                apply_all(lines, backup, outcomes);
+            });
+        for (std::size_t i = 0; i < batch_.size(); ++i) {
+            DownloadOutcome outcome{static_cast<UpdateResult>(static_cast<int>(written)), 0};
+            if (written == RewriteResult::ok) outcome = outcomes[i];
+            report_location(ctx_, batch_[i]);
+            report_update(ctx_, tables_, batch_[i], outcome);
+        }
+        batch_.clear();
+    }
+
+private:
+    void apply_all(std::vector<std::string>& lines, std::optional<std::string>& backup,
+                   std::vector<DownloadOutcome>& outcomes) const {
+        outcomes.clear();
+        for (std::size_t i = 0; i < batch_.size(); ++i) {
+            if (i + 1 == batch_.size() && i > 0) backup = join_list_lines(lines);
+            outcomes.push_back(apply_download(lines, options_, batch_[i].file_name(), batch_[i].count));
+        }
+    }
+
+    RunContext& ctx_;
+    const PassTables& tables_;
+    const UpdateOptions options_;
+    std::vector<FileJob> batch_;
+};
+
+}  // namespace
+
+void drop_tic_companions(DownloadList& list, bool tic_before) {
+    std::vector<bool> keep(list.size(), true);
+    bool marked = false;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (tic_before) {
+            if (split_path(list[i].text1).ext == ".tic") {
+                marked = true;
+            } else if (marked) {
+                keep[i] = false;
+                marked = false;
+            }
+        } else if (i + 1 < list.size() && holds_tic(list[i + 1].text1)) {
+            keep[i] = false;
+        }
+    }
+    keep_marked(list, keep);
+}
+
+void drop_tic_files(DownloadList& list) {
+    std::vector<bool> keep(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) keep[i] = !holds_tic(list[i].text1);
+    keep_marked(list, keep);
+}
+
+std::int64_t counting_pass(RunContext& ctx, DownloadList& downloads, const PassTables& tables) {
+    ctx.progress("Scanning FILES.BBS\n");
+    const std::int64_t start = ctx.env.now();
+    ctx.log.write(kDetail, "ZUNT Preprocessing downloads");
+    if (ctx.settings.ignore_tic) drop_tic_companions(downloads, ctx.settings.tic_before);
+    drop_tic_files(downloads);
+    if (!ctx.state.no_sort) {
+        ctx.log.write(kStep, "ZUNT Sorting downloads");
+        list_sort(downloads, 1, 1);
+    }
+    ListCounter counter(ctx, tables);
+    for (std::size_t i = 0; i < downloads.size();) {
+        std::size_t next = i + 1;
+        while (next < downloads.size() && downloads[next].text1 == downloads[i].text1) ++next;
+        counter.take(locate(ctx, tables, downloads[i].text1, static_cast<long long>(next - i)));
+        i = next;
+    }
+    counter.flush();
+    list_free(downloads);
+    return start;
+}
+
+}  // namespace zunt

@@ -1,0 +1,35 @@
+// The download counting pass: every distinct downloaded file raises its
+// counter in its FILES.BBS and its statistics entry, once per run.
+#pragma once
+
+#include <cstdint>
+
+#include "areas/area_table.h"
+#include "areas/maxfiles_index.h"
+#include "list/download_list.h"
+#include "run/driver.h"
+#include "stats/stat_table.h"
+
+namespace zunt {
+
+// Leaves out the files that travelled with a ".tic" file (the ".tic" records
+// themselves stay). With `tic_before` a record named exactly "*.tic" stands
+// right before its file; otherwise a path holding ".tic" anywhere stands
+// right after it. Keeps the order; list_node_count follows the records.
+void drop_tic_companions(DownloadList& list, bool tic_before);
+
+// Leaves out every path that holds ".tic" anywhere.
+void drop_tic_files(DownloadList& list);
+
+// What the pass works with besides the run context.
+struct PassTables {
+    const AreaConfig& areas;
+    const MaxfilesIndex* maxfiles;  // null when maxfiles.idx is not configured
+    StatTable* stats;               // null when no statistics file is configured
+};
+
+// Runs the pass over `downloads` (which it releases at its end) and returns
+// the instant the rate of the End line counts from.
+std::int64_t counting_pass(RunContext& ctx, DownloadList& downloads, const PassTables& tables);
+
+}  // namespace zunt
