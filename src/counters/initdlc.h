@@ -1,0 +1,112 @@
+// initdlc: the initialization run's work on the board's lists. Every file
+// line of every area's FILES.BBS gets a counter field in the configured
+// style at the configured column, keeping the count it already carries;
+// runs of file lines can be sorted by name or by file date; the counts found
+// are set into the statistics.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "areas/area_config.h"
+#include "config/settings.h"
+#include "counters/counter_field.h"
+#include "list/download_list.h"
+#include "platform/env.h"
+#include "run/activity_log.h"
+#include "stats/stat_table.h"
+
+namespace zunt {
+
+// The values are the codes the run reports.
+enum class InitResult {
+    rewritten = 0,
+    rename_failed = 3,  // the list could not be taken (missing, locked)
+    read_failed = 4,    // the list could not be read
+    create_failed = 5,  // the new list could not be written
+};
+
+struct InitOptions {
+    CounterFormat format;
+    bool kill_hard_space = false;
+    int max_desc_len = 0;  // 0: lines are never cut
+    int sort_by = 0;       // 1 name, 2 date, else file order
+    int sort_order = 1;    // 1 ascending, 2 descending
+};
+
+InitOptions init_options_from(const ControlSettings& settings);
+
+enum class LineKind {
+    file,          // gets a counter
+    continuation,  // blank or "+" first: belongs to the file line before it
+    separator,     // empty, "-" comment, or a board directive (control character
+                   // other than tab first): stays in place and ends a block
+};
+
+// The kind of a line as read (after hard spaces were replaced).
+LineKind classify_line(std::string_view line);
+
+// A file line rebuilt with its counter field.
+struct RebuiltLine {
+    std::string line;
+    std::string name_word;  // as written, for the statistics and the date lookup
+    long long count = 0;    // the value of the field the line already had (0 if none)
+};
+
+// Strips the line's end, then gives it a new field holding 0, or rewrites its
+// field (any closing bracket ends it) aligned at the tabulate column; cut to
+// max_desc_len when that is set.
+RebuiltLine rebuild_file_line(std::string line, const InitOptions& options);
+
+// The date sort key of a file: its packed DOS date and time words, five
+// digits each, so that keys compare as text in date order.
+std::string format_date_key(std::uint16_t dos_date, std::uint16_t dos_time);
+inline constexpr const char* kMissingFileDateKey = "0000000000";
+
+// Looks up what the rebuild needs from outside: the count found in a line
+// (only called for counts other than 0), and a file's date key.
+struct InitHooks {
+    std::function<void(const std::string& name_word, long long count)> record_count;
+    std::function<std::string(const std::string& name_word)> date_key;
+};
+
+// A run of file lines. Each record: text1 the rebuilt line, text2 its date
+// key (sorting by date only), text3 the continuation lines that follow it,
+// joined with "\n" (absent when there are none).
+using FileBlock = DownloadList;
+
+// Appends the block's lines to `out`, sorted as the options ask, each file
+// line followed by its continuation lines; the block is empty afterwards.
+void flush_file_block(FileBlock& block, std::vector<std::string>& out, const InitOptions& options,
+                      const InitHooks& hooks);
+
+// The whole list rebuilt: the lines as read in, the lines to write out.
+std::vector<std::string> rebuild_list_lines(std::vector<std::string> lines,
+                                            const InitOptions& options, const InitHooks& hooks);
+
+// Everything the initialization of one list works with.
+struct InitContext {
+    Env& env;
+    const ControlSettings& settings;
+    ActivityLog& log;
+    StatTable& stats;  // counts are set here when a statistics file is configured
+};
+
+// Rewrites one FILES.BBS (held exclusively) so that the list exists complete
+// under its name at every moment; the previous list stays as its ".bak".
+InitResult init_files_bbs(InitContext& ctx, const std::string& list_path,
+                          const std::string& download_dir);
+
+// The FILES.BBS of an area: its own list path, or "files.bbs" in the
+// download directory.
+std::string area_list_path(const DownloadRecord& area);
+
+// Initializes every area of the area configuration in its order, with a
+// console and a log line per area and per skipped list. `areas_done` counts
+// every area visited, skipped ones included. Returns the loader's result.
+AreaResult init_all_areas(InitContext& ctx, long& areas_done);
+
+}  // namespace zunt
