@@ -1,0 +1,140 @@
+#include "counters/initdlc.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace zunt {
+namespace {
+
+InitOptions opts(int style = 1, int length = 3, bool zero_pad = false, int max_desc = 0) {
+    InitOptions o;
+    o.format = CounterFormat{style, length, zero_pad, 14};
+    o.max_desc_len = max_desc;
+    return o;
+}
+
+TEST(InitdlcClassify, LineKinds) {
+    const struct {
+        std::string line;
+        LineKind kind;
+    } cases[] = {
+        {"", LineKind::separator},
+        {"-- Utilities --", LineKind::separator},
+        {"\x10" "!SYSOP", LineKind::separator},
+        {"\x1A", LineKind::separator},
+        {"\x7F" "x", LineKind::separator},
+        {" more text", LineKind::continuation},
+        {"+more text", LineKind::continuation},
+        {"\tFILE.ZIP x", LineKind::file},
+        {"FILE.ZIP x", LineKind::file},
+        {"\xFF" "x", LineKind::file},
+    };
+    for (const auto& c : cases) EXPECT_EQ(classify_line(c.line), c.kind) << c.line;
+}
+
+TEST(InitdlcRebuild, FileLines) {
+    const struct {
+        const char* line;
+        InitOptions options;
+        const char* want;
+        long long count;
+    } cases[] = {
+        {"FILE.ZIP  Text", opts(), "FILE.ZIP      [  0] Text", 0},
+        {"FILE.ZIP  Text", opts(1, 3, true), "FILE.ZIP      [000] Text", 0},
+        {"FILE.ZIP (12) Text", opts(), "FILE.ZIP      [ 12] Text", 12},
+        {"FILE.ZIP [12) Text", opts(), "FILE.ZIP      [ 12] Text", 12},
+        {"VERYLONGNAME.ZIP        [5] Text", opts(), "VERYLONGNAME.ZIP [  5] Text", 5},
+        {"A.ZIP          [5] x", opts(), "A.ZIP         [  5] x", 5},
+        {"FILE.ZIP [0] x", opts(2), "FILE.ZIP      {  0} x", 0},
+        {"FILE.ZIP /b <1234567> x  \\", opts(), "FILE.ZIP /b   [1234567] x", 1234567},
+        {"\tFILE.ZIP x", opts(), "\tFILE.ZIP     [  0] x", 0},
+        {"FILE.ZIP", opts(), "FILE.ZIP      [  0] ", 0},
+        {"FILE.ZIP  [ 7] A long description", opts(1, 3, false, 20), "FILE.ZIP      [  7] ", 7},
+        {"F.ZIP x", opts(1, 3, false, 40), "F.ZIP         [  0] x", 0},
+    };
+    for (const auto& c : cases) {
+        const RebuiltLine r = rebuild_file_line(c.line, c.options);
+        EXPECT_EQ(r.line, c.want) << c.line;
+        EXPECT_EQ(r.count, c.count) << c.line;
+    }
+}
+
+TEST(InitdlcRebuild, LongLinesStayWhole) {
+    const std::string desc(5000, 'x');
+    EXPECT_EQ(rebuild_file_line("F.ZIP " + desc, opts()).line, "F.ZIP         [  0] " + desc);
+}
+
+TEST(InitdlcDateKey, SortsByDate) {
+    // 15 August 1995, 10:30:00 and 04:00:00; 1 January 1998 00:00:00.
+    EXPECT_EQ(format_date_key(7951, 21440), "0795121440");
+    EXPECT_EQ(format_date_key(7951, 8192), "0795108192");
+    EXPECT_LT(format_date_key(7951, 8192), format_date_key(7951, 21440));
+    EXPECT_LT(format_date_key(7951, 21440), format_date_key(9249, 0));
+    EXPECT_LT(std::string(kMissingFileDateKey), format_date_key(33, 0));
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(InitdlcList, BlocksAndTheirSorting) {
+    const Lines in = {"-- Head", "b.zip Bee", " bee more", "+bee plus", "A.ZIP Ay", "",
+                      "d.zip Dee", "c.zip [3] Cee", "\x10" "!X", "f.zip F", "e.zip E"};
+    const std::map<std::string, std::string> dates = {
+        {"b.zip", "0795121440"}, {"A.ZIP", "0795108192"}, {"d.zip", "0924900000"}};
+    InitHooks hooks;
+    hooks.date_key = [&](const std::string& word) {
+        auto it = dates.find(word);
+        return it == dates.end() ? std::string(kMissingFileDateKey) : it->second;
+    };
+    const struct {
+        int sort_by, order;
+        Lines want;
+    } cases[] = {
+        {0, 1, {"-- Head", "b.zip         [  0] Bee", " bee more", "+bee plus", "A.ZIP         [  0] Ay", "",
+                "d.zip         [  0] Dee", "c.zip         [  3] Cee", "\x10" "!X", "f.zip         [  0] F",
+                "e.zip         [  0] E"}},
+        {1, 1, {"-- Head", "A.ZIP         [  0] Ay", "b.zip         [  0] Bee", " bee more", "+bee plus", "",
+                "c.zip         [  3] Cee", "d.zip         [  0] Dee", "\x10" "!X", "e.zip         [  0] E",
+                "f.zip         [  0] F"}},
+        {1, 2, {"-- Head", "b.zip         [  0] Bee", " bee more", "+bee plus", "A.ZIP         [  0] Ay", "",
+                "d.zip         [  0] Dee", "c.zip         [  3] Cee", "\x10" "!X", "f.zip         [  0] F",
+                "e.zip         [  0] E"}},
+        {2, 1, {"-- Head", "A.ZIP         [  0] Ay", "b.zip         [  0] Bee", " bee more", "+bee plus", "",
+                "c.zip         [  3] Cee", "d.zip         [  0] Dee", "\x10" "!X", "f.zip         [  0] F",
+                "e.zip         [  0] E"}},
+        {2, 2, {"-- Head", "b.zip         [  0] Bee", " bee more", "+bee plus", "A.ZIP         [  0] Ay", "",
+                "d.zip         [  0] Dee", "c.zip         [  3] Cee", "\x10" "!X", "f.zip         [  0] F",
+                "e.zip         [  0] E"}},
+    };
+    for (const auto& c : cases) {
+        InitOptions o = opts();
+        o.sort_by = c.sort_by;
+        o.sort_order = c.order;
+        EXPECT_EQ(rebuild_list_lines(in, o, hooks), c.want) << c.sort_by << "/" << c.order;
+    }
+}
+
+TEST(InitdlcList, ContinuationWithoutFileLineStaysPut) {
+    InitOptions o = opts();
+    o.sort_by = 1;
+    const Lines in = {"-- x", " orphan", "b.zip B", "a.zip A"};
+    const Lines want = {"-- x", " orphan", "a.zip         [  0] A", "b.zip         [  0] B"};
+    EXPECT_EQ(rebuild_list_lines(in, o, {}), want);
+}
+
+TEST(InitdlcList, CountsRecordedAndHardSpaces) {
+    InitOptions o = opts();
+    o.kill_hard_space = true;
+    std::vector<std::pair<std::string, long long>> recorded;
+    InitHooks hooks;
+    hooks.record_count = [&](const std::string& w, long long n) { recorded.emplace_back(w, n); };
+    const Lines in = {"A.ZIP\xFF[ 4] a\xFF", "b.zip [0] b", "\xFF" "cont\xFF" "x", "C.ZIP (12) c"};
+    const Lines want = {"A.ZIP         [  4] a", "b.zip         [  0] b", " cont x",
+                        "C.ZIP         [ 12] c"};
+    EXPECT_EQ(rebuild_list_lines(in, o, hooks), want);
+    const std::vector<std::pair<std::string, long long>> want_rec = {{"A.ZIP", 4}, {"C.ZIP", 12}};
+    EXPECT_EQ(recorded, want_rec);
+}
+
+}  // namespace
+}  // namespace zunt
