@@ -1,0 +1,155 @@
+#include "run/counting_pass.h"
+
+#include <gtest/gtest.h>
+
+#include "areas/area_test_util.h"
+#include "counters/files_bbs_update.h"
+#include "support/fault_env.h"
+
+namespace zunt {
+namespace {
+
+DownloadList list_of(const std::vector<std::string>& paths) {
+    DownloadList list;
+    for (const std::string& p : paths) list_append(list, p);
+    return list;
+}
+
+std::vector<std::string> paths_of(const DownloadList& list) {
+    std::vector<std::string> out;
+    for (const DownloadRecord& r : list) out.push_back(r.text1);
+    return out;
+}
+
+TEST(CountingPass, TicFilters) {
+    struct Case {
+        std::vector<std::string> in;
+        bool ignore_tic, before;
+        std::vector<std::string> out;
+    };
+    const Case cases[] = {
+        // Without ignoretic only the .tic files go.
+        {{"d:\\a.zip", "d:\\a.tic", "d:\\b.zip"}, false, false, {"d:\\a.zip", "d:\\b.zip"}},
+        // After: the file before a path holding ".tic" goes with it.
+        {{"d:\\a.zip", "d:\\a.tic", "d:\\b.zip"}, true, false, {"d:\\b.zip"}},
+        {{"d:\\a.tic", "d:\\a.zip", "d:\\b.zip"}, true, false, {"d:\\a.zip", "d:\\b.zip"}},
+        {{"d:\\a.zip", "d:\\x.tic.zip"}, true, false, {}},
+        // Before: the file after a ".tic" goes with it.
+        {{"d:\\a.tic", "d:\\a.zip", "d:\\b.zip"}, true, true, {"d:\\b.zip"}},
+        {{"d:\\a.zip", "d:\\a.tic"}, true, true, {"d:\\a.zip"}},
+        // Every .tic marks its successor; a last .tic marks nothing.
+        {{"d:\\a.tic", "d:\\b.tic", "d:\\b.zip", "d:\\c.zip"}, true, true, {"d:\\c.zip"}},
+        // Only an extension of exactly ".tic" marks.
+        {{"d:\\x.tic.zip", "d:\\a.zip"}, true, true, {"d:\\a.zip"}},
+        {{}, true, true, {}},
+    };
+    for (const Case& c : cases) {
+        list_node_count = 0;
+        DownloadList list = list_of(c.in);
+        if (c.ignore_tic) drop_tic_companions(list, c.before);
+        drop_tic_files(list);
+        EXPECT_EQ(paths_of(list), c.out) << c.in.size() << " " << c.ignore_tic << c.before;
+        EXPECT_EQ(list_node_count, static_cast<long>(c.out.size()));
+        list_free(list);
+    }
+}
+
+struct PassRun {
+    std::string console;
+    long nodes_after = 0;
+};
+
+PassRun run_pass(Env& base, const ControlSettings& settings, const AreaConfig& areas,
+                 const std::vector<std::string>& downloads, bool no_sort = false) {
+    testing::FaultEnv env(base);
+    RunContext ctx(env);
+    ctx.settings = settings;
+    ctx.state.no_sort = no_sort;
+    list_node_count = 0;
+    DownloadList list = list_of(downloads);
+    StatTable stats;
+    counting_pass(ctx, list, PassTables{areas, nullptr, &stats});
+    return PassRun{env.err_text, list_node_count};
+}
+
+ControlSettings dl_dir_settings() {
+    ControlSettings s;
+    s.counter_style = 1;
+    s.counter_length = 2;
+    s.use_area_dat_first = false;  // the download directory's files.bbs first
+    return s;
+}
+
+const std::string kList =
+    "a.zip [ 3] Alpha\r\nb.zip Beta, no counter\r\nc.zip [ 1] Gamma\r\nd*.zip [ 2] Any d\r\n"
+    "a.zip [ 7] Alpha again\r\n\x1a";
+
+// Several files of one list are counted in one write, and leave the list and
+// its ".bak" exactly as one rewrite per file would.
+TEST(CountingPass, OneWritePerListMatchesARewritePerFile) {
+    testing::ScratchDir batched("pass_batch"), single("pass_single");
+    const std::vector<std::string> files = {"c.zip", "a.zip", "d1.zip", "b.zip", "a.zip", "zz.zip"};
+    const ControlSettings s = dl_dir_settings();
+    for (std::size_t n = 1; n <= files.size(); ++n) {
+        batched.write("files.bbs", kList);
+        single.write("files.bbs", kList);
+        std::vector<std::string> downloads;
+        for (std::size_t i = 0; i < n; ++i) downloads.push_back(batched.path(files[i]));
+        AreaConfig areas;
+        PassRun r = run_pass(default_env(), s, areas, downloads, true);
+        EXPECT_EQ(r.nodes_after, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            long long value = 0;
+            update_files_bbs(default_env(), s, single.path("files.bbs"), files[i], value, 1);
+        }
+        EXPECT_EQ(testing::slurp(batched.path("files.bbs")), testing::slurp(single.path("files.bbs")))
+            << n;
+        EXPECT_EQ(testing::slurp(batched.path("files.bak")), testing::slurp(single.path("files.bak")))
+            << n;
+    }
+}
+
+TEST(CountingPass, ReportsEachGroupOnceInPathOrder) {
+    testing::ScratchDir dir("pass_report");
+    dir.write("files.bbs", kList);
+    const std::vector<std::string> downloads = {dir.path("c.zip"), dir.path("a.zip"),
+                                                dir.path("zz.zip"), dir.path("a.zip"),
+                                                dir.path("b.zip"), dir.path("c.zip")};
+    AreaConfig areas;
+    const std::string list = dir.path("files.bbs");
+    PassRun r = run_pass(default_env(), dl_dir_settings(), areas, downloads);
+    EXPECT_EQ(r.console, "\xFE Scanning FILES.BBS\n"
+                         "  Incremented DLC for a.zip by 2 to 5\n"
+                         "  No existing DLC for b.zip, created new one!\n"
+                         "  Incremented DLC for c.zip by 2 to 3\n"
+                         "  zz.zip not found in " + list + ", skipped!\n");
+    EXPECT_EQ(testing::slurp(list),
+              "a.zip [ 5] Alpha\r\nb.zip         [ 1] Beta, no counter\r\nc.zip [ 3] Gamma\r\n"
+              "d*.zip [ 2] Any d\r\na.zip [ 9] Alpha again\r\n");
+}
+
+// A list that cannot be written is every file's failure, and the files of
+// other lists are still counted.
+TEST(CountingPass, FailedWriteSkipsEveryFileOfItsList) {
+    testing::ScratchDir dir("pass_fail");
+    dir.write("ok/files.bbs", "x.zip [ 1] X\r\n");
+    AreaConfig areas;
+    areas.area_table = area_table_new();
+    // A list named like its own backup is refused before anything is touched.
+    area_table_insert(*areas.area_table, dir.path("bad/"), dir.path("bad/list.bak"), "Bad");
+    ControlSettings s = dl_dir_settings();
+    s.use_area_dat_first = true;
+    PassRun r = run_pass(default_env(), s, areas,
+                         {dir.path("bad/a.zip"), dir.path("bad/b.zip"), dir.path("ok/x.zip"),
+                          dir.path("none/y.zip")});
+    const std::string bad = dir.path("bad/list.bak");
+    EXPECT_EQ(r.console, "\xFE Scanning FILES.BBS\n"
+                         "  Couldn't open " + bad + ", skipped!\n"
+                         "  Couldn't open " + bad + ", skipped!\n"
+                         "  No area for \"y.zip\", skipping file!\n"
+                         "  Incremented DLC for x.zip by 1 to 2\n");
+    area_table_free(*areas.area_table);
+}
+
+}  // namespace
+}  // namespace zunt
