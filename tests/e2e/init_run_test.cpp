@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <utility>
+#include <vector>
+
+#include "e2e/e2e_util.h"
+#include "stats/stat_table.h"
+
+namespace zunt::e2e {
+namespace {
+
+const std::string kHead = "\xFE Reading config...\n\xFE Initializing all counters\n";
+const std::string kCtl = "counterstyle 1\r\ncounterlength 3\r\nlogfile zunt.log\r\n";
+
+std::string log_without_times(const std::string& log) {
+    return std::regex_replace(log, std::regex("(^|\n)(.) [ 0-9]\\d \\w{3} \\d\\d:\\d\\d:\\d\\d "), "$1$2 ");
+}
+
+using Counts = std::vector<std::pair<std::string, long long>>;
+
+std::string stat_bytes(const Counts& counts) {
+    StatTable t;
+    for (const auto& [name, n] : counts) update_stat_entry(t, name, StatUpdate::set, n, 1000);
+    return encode_statistics(t);
+}
+
+// The statistics file's names and counts, times left out.
+Counts stat_counts(const std::string& bytes) {
+    StatTable t;
+    EXPECT_EQ(decode_statistics(bytes, t), StatReadResult::read);
+    Counts out;
+    for (const auto& bucket : t.buckets)
+        for (const StatEntry& e : bucket) out.emplace_back(std::string(e.name()), e.count);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+const std::string kUtilList =
+    "-- Utilities\r\nzip.zip  [12] Packer\r\ntool.zip A handy tool\r\n that spans\r\n+and more\r\n"
+    "edit.zip (3) Editor\r\n\x10!SYSOP\r\nlong.zip " + std::string(3000, 'x') +
+    "\r\n*.txt [7] texts\r\nlast.zip [2] end";
+const std::string kUtilWant =
+    "-- Utilities\r\nedit.zip      [  3] Editor\r\ntool.zip      [  0] A handy tool\r\n that spans\r\n"
+    "+and more\r\nzip.zip       [ 12] Packer\r\n\x10!SYSOP\r\n*.txt         [  7] texts\r\n"
+    "last.zip      [  2] end\r\nlong.zip      [  0] " + std::string(3000, 'x') + "\r\n";
+
+TEST(InitRunE2E, RewritesEveryListAndSetsTheStatistics) {
+    Sandbox box;
+    box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\nstatistics zunt.sta\r\n"
+                                 "sortby name\r\nsortorder ascending\r\n");
+    box.write("areas.txt", "Util files/util\r\nGone files/gone\r\nDocs files/docs files/docs/list.bbs\r\n");
+    box.write("files/util/files.bbs", kUtilList);
+    box.write("files/util/readme.txt", "r");
+    box.write("files/docs/list.bbs", "b.txt  [1] Bee\r\na.txt Ay\r\n");
+    box.write("zunt.sta", stat_bytes({{"files/util/zip.zip", 50}, {"other", 9}}));
+
+    RunResult r = box.run({"/czunt.ctl", "/i"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.err, kHead + "\xFE Reading statistics...\n\xFE Reading area config\n"
+                             "  Initializing area Util (files/util/files.bbs)\n"
+                             "  Initializing area Gone (files/gone/files.bbs)\n"
+                             "  Couldn't open files/gone/files.bbs, file area skipped!\n"
+                             "  Initializing area Docs (files/docs/list.bbs)\n"
+                             "\xFE Writing statistics...\n\xFE Cleaning up, done!\n\n");
+    EXPECT_EQ(box.read("files/util/files.bbs"), kUtilWant);
+    EXPECT_EQ(box.read("files/util/files.bak"), kUtilList);
+    EXPECT_EQ(box.read("files/docs/list.bbs"), "a.txt         [  0] Ay\r\nb.txt         [  1] Bee\r\n");
+    EXPECT_EQ(box.read("files/docs/list.bak"), "b.txt  [1] Bee\r\na.txt Ay\r\n");
+    EXPECT_FALSE(box.exists("files/gone"));
+    EXPECT_EQ(log_without_times(box.read("zunt.log")),
+              crlf("+ ZUNT Begin, ZUNT 1.30.wb\n* ZUNT Initializing all counters...\n"
+                   "* ZUNT Opening statistics file: zunt.sta\n"
+                   "* ZUNT Reading area configuration into memory\n"
+                   "  ZUNT Initializing file area Util (files/util/files.bbs)\n"
+                   "  ZUNT Initializing file area Gone (files/gone/files.bbs)\n"
+                   "! ZUNT Couldn't open files/gone/files.bbs, file area skipped! (errno=2)\n"
+                   "  ZUNT Initializing file area Docs (files/docs/list.bbs)\n"
+                   "+ ZUNT End. 3 file areas initialized.\n\n"));
+    const Counts want = {{"files/docs/b.txt", 1},    {"files/util/edit.zip", 3},
+                         {"files/util/last.zip", 2}, {"files/util/readme.txt", 7},
+                         {"files/util/zip.zip", 12}, {"other", 9}};
+    EXPECT_EQ(stat_counts(box.read("zunt.sta")), want);
+}
+
+TEST(InitRunE2E, NoAreasNoStatistics) {
+    Sandbox box;
+    box.write("zunt.ctl", kCtl);
+    RunResult r = box.run({"/czunt.ctl", "/i"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.err, "\xFE Reading config...\n"
+                     "  Area.Dat and ASCII Areafile not specified. CD-ROM/Init Runs not possible.\n"
+                     "\xFE Initializing all counters\n\xFE Cleaning up, done!\n\n");
+    EXPECT_EQ(log_without_times(box.read("zunt.log")),
+              crlf("+ ZUNT Begin, ZUNT 1.30.wb\n* ZUNT Initializing all counters...\n"
+                   "+ ZUNT End. 0 file areas initialized.\n\n"));
+}
+
+TEST(InitRunE2E, FailedStatisticsWriteIsLoggedBeforeTheEnd) {
+    Sandbox box;
+    box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\nstatistics nodir/zunt.sta\r\n");
+    box.write("areas.txt", "Docs docs/\r\n");
+    box.write("docs/files.bbs", "a.txt [4] Ay\r\n");
+    RunResult r = box.run({"/czunt.ctl", "/i"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.err, kHead + "\xFE Reading statistics...\n  Couldn't open stat file - creating new one\n"
+                             "\xFE Reading area config\n  Initializing area Docs (docs/files.bbs)\n"
+                             "\xFE Writing statistics...\n  Error writing statistics!\n"
+                             "\xFE Cleaning up, done!\n\n");
+    EXPECT_EQ(box.read("docs/files.bbs"), "a.txt         [  4] Ay\r\n");
+    const std::string log = log_without_times(box.read("zunt.log"));
+    EXPECT_NE(log.find(crlf("! ZUNT Error writing statistics - stat file was not updated and may be "
+                            "damaged.\n+ ZUNT End. 1 file areas initialized.\n\n")),
+              std::string::npos)
+        << log;
+}
+
+TEST(InitRunE2E, AreaConfigurationFailuresStop) {
+    const struct {
+        const char* name;
+        std::string settings;
+        std::string areas;  // written as areas.txt when not empty
+        std::string err;    // after "Reading area config"
+        std::string log;    // the level-4 line and the End line
+    } cases[] = {
+        {"ascii file missing", "asciiareafile nope.txt\r\n", "",
+         "  Couldn't open ascii area file: No such file or directory\n",
+         "! ZUNT Couldn't open nope.txt, rc=2\n+ ZUNT End. 0 files processed\n"},
+        {"ascii syntax", "asciiareafile areas.txt\r\n", "Lonely\r\n", "  Syntax error in ascii area file",
+         "! ZUNT Syntax error in ascii area file\n+ ZUNT End. 0 files processed\n"},
+        {"farea missing", "farea nope.dat\r\n", "",
+         "  Couldn't open file: No such file or directory\n",
+         "! ZUNT Couldn't open nope.dat, errno=2\n+ ZUNT End. 0 files processed\n"},
+        {"farea invalid", "farea areas.txt\r\n", "not a farea.dat at all\r\n",
+         "  No valid Maximus 3.x farea.dat file",
+         "! ZUNT areas.txt is no valid Maximus 3.x farea.dat file\n"
+         "+ ZUNT End. 0 file areas initialized.\n"},
+    };
+    for (const auto& c : cases) {
+        Sandbox box;
+        box.write("zunt.ctl", kCtl + c.settings);
+        if (!c.areas.empty()) box.write("areas.txt", c.areas);
+        RunResult r = box.run({"/czunt.ctl", "/i"});
+        EXPECT_EQ(r.exit_code, 1) << c.name;
+        EXPECT_EQ(r.err, kHead + "\xFE Reading area config\n" + c.err) << c.name;
+        EXPECT_EQ(log_without_times(box.read("zunt.log")),
+                  crlf("+ ZUNT Begin, ZUNT 1.30.wb\n* ZUNT Initializing all counters...\n"
+                       "* ZUNT Reading area configuration into memory\n" +
+                       c.log + "\n"))
+            << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace zunt::e2e
