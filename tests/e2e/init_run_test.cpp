@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <regex>
 #include <utility>
 #include <vector>
@@ -150,6 +152,23 @@ TEST(InitRunE2E, AreaConfigurationFailuresStop) {
                        c.log + "\n"))
             << c.name;
     }
+}
+
+TEST(InitRunE2E, SortsByFileDate) {
+    Sandbox box;
+    box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\nsortby date\r\nsortorder ascending\r\n");
+    box.write("areas.txt", "Files files/\r\n");
+    box.write("files/new.zip", "n");
+    box.write("files/old.zip", "o");
+    namespace fs = std::filesystem;
+    const auto now = fs::last_write_time(box.path("files/new.zip"));
+    fs::last_write_time(box.path("files/old.zip"), now - std::chrono::hours(24 * 800));
+    box.write("files/files.bbs", "new.zip New\r\nold.zip Old\r\n more\r\ngone.zip Gone\r\n");
+    RunResult r = box.run({"/czunt.ctl", "/i"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(box.read("files/files.bbs"),
+              "gone.zip      [  0] Gone\r\nold.zip       [  0] Old\r\n more\r\n"
+              "new.zip       [  0] New\r\n");
 }
 
 }  // namespace
