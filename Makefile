@@ -31,3 +31,11 @@ windows:
 
 clean:
 	rm -rf $(BUILD) build-asan build-win demo
+
+# make install - install zunt and its man page (PREFIX=/usr/local, DESTDIR for staging)
+PREFIX ?= /usr/local
+install: build
+	install -d $(DESTDIR)$(PREFIX)/bin $(DESTDIR)$(PREFIX)/share/man/man1
+	install -m 755 $(BUILD)/zunt $(DESTDIR)$(PREFIX)/bin/zunt
+	install -m 644 doc/zunt.1 $(DESTDIR)$(PREFIX)/share/man/man1/zunt.1
+.PHONY: install
