@@ -24,6 +24,11 @@ run() {
     rm -f stdout.txt stderr.txt
 }
 
+# The initialization run gives every file line a counter and rebuilds the statistics.
+run /czunt.ctl /i
+echo "--- files/util/files.bbs after /i:"
+tr -d '\r' <files/util/files.bbs
+# The counting run.
 run /czunt.ctl
 echo "================================================================"
 echo "--- activity log (zunt.log):"
@@ -32,4 +37,8 @@ echo "--- upload log (uploads.log):"
 if [ -f uploads.log ]; then tr -d '\r' <uploads.log; else echo "(none)"; fi
 echo "--- files/util/files.bbs:"
 tr -d '\r' <files/util/files.bbs
+# The Top Files bulletins from the statistics.
+run /czunt.ctl /s
+echo "--- text bulletin (topfiles.txt):"
+if [ -f topfiles.txt ]; then tr -d '\r' <topfiles.txt; else echo "(none)"; fi
 echo "(scratch board kept in $demo)"
