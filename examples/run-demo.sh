@@ -40,5 +40,8 @@ tr -d '\r' <files/util/files.bbs
 # The Top Files bulletins from the statistics.
 run /czunt.ctl /s
 echo "--- text bulletin (topfiles.txt):"
-if [ -f topfiles.txt ]; then tr -d '\r' <topfiles.txt; else echo "(none)"; fi
+# Its box characters are code page 437; shown in UTF-8 when iconv is there.
+if [ ! -f topfiles.txt ]; then echo "(none)"
+elif command -v iconv >/dev/null; then tr -d '\r' <topfiles.txt | iconv -f CP437 -t UTF-8
+else tr -d '\r' <topfiles.txt; fi
 echo "(scratch board kept in $demo)"
