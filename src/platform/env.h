@@ -74,6 +74,13 @@ public:
     // and "?". ENOENT when none.
     virtual Errno find_first(const std::string& pattern, FoundFile& out) = 0;
 
+    // Takes, without waiting, an exclusive lock that belongs to the existing
+    // file `path` and lasts as long as `holder` stays open. The lock keeps a
+    // second ZUNT run off the same board; it never stops anyone from reading
+    // or writing the file itself. EWOULDBLOCK while someone else holds it.
+    virtual Errno try_lock_exclusive(const std::string& path, std::unique_ptr<File>& holder) = 0;
+    virtual void sleep_ms(int ms) = 0;
+
     virtual std::optional<std::string> get_env(const std::string& name) = 0;
     virtual std::int64_t now() = 0;  // calendar seconds since 1970-01-01 UTC
     virtual LocalTime local_time(std::int64_t t) = 0;

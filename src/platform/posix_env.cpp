@@ -163,6 +163,30 @@ public:
         return 0;
     }
 
+    // A flock() on a descriptor of its own: the readers' shared-mode opens
+    // of other files are untouched, and the control file is read without
+    // any lock at all.
+    Errno try_lock_exclusive(const std::string& path, std::unique_ptr<File>& holder) override {
+        holder.reset();
+        std::string host;
+        if (Errno e = to_host_path(path, host)) return fail(e);
+        int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return fail(errno);
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            Errno e = errno == EAGAIN ? EWOULDBLOCK : errno;
+            ::close(fd);
+            return fail(e);
+        }
+        holder = std::make_unique<PosixFile>(*this, fd);
+        return 0;
+    }
+
+    void sleep_ms(int ms) override {
+        struct timespec ts {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+        while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+        }
+    }
+
     std::optional<std::string> get_env(const std::string& name) override {
         const char* v = std::getenv(name.c_str());
         if (!v) return std::nullopt;

@@ -249,6 +249,31 @@ public:
         return 0;
     }
 
+    // Windows locks are mandatory, so the locked bytes lie far beyond the
+    // end of any real file, and the handle shares everything: readers of
+    // the file never meet the lock.
+    Errno try_lock_exclusive(const std::string& path, std::unique_ptr<File>& holder) override {
+        holder.reset();
+        HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return fail(to_errno(GetLastError()));
+        OVERLAPPED where{};
+        where.Offset = 0;
+        where.OffsetHigh = 0x7FFFFFF0;
+        if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where)) {
+            DWORD code = GetLastError();
+            CloseHandle(h);
+            return fail(code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING
+                            ? EWOULDBLOCK
+                            : to_errno(code));
+        }
+        holder = std::make_unique<WinFile>(*this, h);
+        return 0;
+    }
+
+    void sleep_ms(int ms) override { Sleep(static_cast<DWORD>(ms)); }
+
     std::optional<std::string> get_env(const std::string& name) override {
         const char* v = std::getenv(name.c_str());
         if (!v) return std::nullopt;

@@ -7,6 +7,7 @@
 #include "list/download_list.h"
 #include "run/command_line.h"
 #include "run/config_messages.h"
+#include "run/run_lock.h"
 
 namespace zunt {
 
@@ -95,14 +96,27 @@ bool open_upload_log(RunContext& ctx) {
     return true;
 }
 
+// Waits for a run still busy on the same control file, before the
+// activity log is opened so that two runs never interleave their lines.
+bool take_run_lock(RunContext& ctx, std::unique_ptr<File>& holder) {
+    const std::string& path = ctx.state.control_file_path;
+    if (try_run_lock(ctx.env, path, holder) != RunLockResult::busy) return true;
+    ctx.console(run_lock_waiting_message(path));
+    if (wait_for_run_lock(ctx.env, path, holder) != RunLockResult::busy) return true;
+    ctx.console(run_lock_busy_message(path));
+    return false;
+}
+
 }  // namespace
 
 int run_zunt(Env& env, int argc, char** argv) {
     list_node_count = 0;
+    std::unique_ptr<File> run_lock;  // held until the run and its logs have ended
     RunContext ctx(env);
     env.out(kBanner);
     if (int code = take_command_line(ctx, argc, argv); code >= 0) return code;
     if (!read_config(ctx)) return 1;
+    if (!take_run_lock(ctx, run_lock)) return 1;
     if (ctx.settings.activity_log_path &&
         ctx.log.open(env, *ctx.settings.activity_log_path, kBeginLine, ctx.settings.debug_mode) != 0) {
         ctx.console("  Error opening log file!\n");
