@@ -28,15 +28,18 @@ run() {
 run /czunt.ctl /i
 echo "--- files/util/files.bbs after /i:"
 tr -d '\r' <files/util/files.bbs
-# The counting run.
+# The counting run: every new download in the logs raises its file's
+# counter; the list as it stood before is the one shown after /i above.
 run /czunt.ctl
 echo "================================================================"
 echo "--- activity log (zunt.log):"
 if [ -f zunt.log ]; then tr -d '\r' <zunt.log; else echo "(none)"; fi
 echo "--- upload log (uploads.log):"
 if [ -f uploads.log ]; then tr -d '\r' <uploads.log; else echo "(none)"; fi
-echo "--- files/util/files.bbs:"
+echo "--- files/util/files.bbs after the counting run:"
 tr -d '\r' <files/util/files.bbs
+echo "--- files/util/files.bak (the list as it stood before the last file counted in it):"
+tr -d '\r' <files/util/files.bak
 # The Top Files bulletins from the statistics.
 run /czunt.ctl /s
 echo "--- text bulletin (topfiles.txt):"
