@@ -199,6 +199,13 @@ void drop_tic_files(DownloadList& list) {
     keep_marked(list, keep);
 }
 
+long files_per_second(long files, std::int64_t start, std::int64_t end) {
+    const std::int64_t seconds = end >= start ? end - start + 1 : 1;
+    if (files <= 0) return 0;
+    return static_cast<long>(static_cast<unsigned long long>(files) /
+                             static_cast<unsigned long long>(seconds));
+}
+
 std::int64_t counting_pass(RunContext& ctx, DownloadList& downloads, const PassTables& tables) {
     ctx.progress("Scanning FILES.BBS\n");
     const std::int64_t start = ctx.env.now();

@@ -32,4 +32,9 @@ struct PassTables {
 // the instant the rate of the End line counts from.
 std::int64_t counting_pass(RunContext& ctx, DownloadList& downloads, const PassTables& tables);
 
+// The End line's rate: downloads per second from the pass's start to the
+// end of the run, a run under one second counting as one. A clock set back
+// during the run counts as one second too.
+long files_per_second(long files, std::int64_t start, std::int64_t end);
+
 }  // namespace zunt

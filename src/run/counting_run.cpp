@@ -82,16 +82,6 @@ int nothing_to_do(RunContext& ctx) {
     return 0;
 }
 
-// The End line's rate: downloads per second of the pass and what follows
-// it, a run under one second counting as one. A clock set back during the
-// run must not make the divisor zero or negative.
-long files_per_second(long files, std::int64_t start, std::int64_t end) {
-    const std::int64_t seconds = end >= start ? end - start + 1 : 1;
-    if (files <= 0) return 0;
-    return static_cast<long>(static_cast<unsigned long long>(files) /
-                             static_cast<unsigned long long>(seconds));
-}
-
 // Steps 8 to 11, after the pass.
 int finish_run(RunContext& ctx, CountingWork& w, std::int64_t start) {
     const ControlSettings& s = ctx.settings;

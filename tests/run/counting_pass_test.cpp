@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "areas/area_test_util.h"
 #include "counters/files_bbs_update.h"
 #include "support/fault_env.h"
@@ -149,6 +151,52 @@ TEST(CountingPass, FailedWriteSkipsEveryFileOfItsList) {
                          "  No area for \"y.zip\", skipping file!\n"
                          "  Incremented DLC for x.zip by 1 to 2\n");
     area_table_free(*areas.area_table);
+}
+
+TEST(CountingPass, FilesPerSecond) {
+    struct Case {
+        long files;
+        std::int64_t start, end;
+        long rate;
+    };
+    const Case cases[] = {
+        {120, 1000, 1005, 20},  // six seconds counted
+        {120, 1000, 1000, 120}, // under one second counts as one
+        {7, 1000, 1001, 3},     // whole division
+        {120, 1000, 999, 120},  // the clock went back: no division by zero
+        {120, 1000, 10, 120},
+        {0, 1000, 1003, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(files_per_second(c.files, c.start, c.end), c.rate) << c.start << ".." << c.end;
+}
+
+// Memory runs out while the areas load: the run stops with the memory
+// message and writes neither a scan position nor an upload line.
+class ExhaustingEnv : public testing::FaultEnv {
+public:
+    using FaultEnv::FaultEnv;
+    Errno open(const std::string& path, Access access, Share share,
+               std::unique_ptr<File>& out) override {
+        if (path.find("areas.txt") != std::string::npos) throw std::bad_alloc();
+        return FaultEnv::open(path, access, share, out);
+    }
+};
+
+TEST(CountingPass, ExhaustedMemoryCommitsNothing) {
+    testing::ScratchDir dir("pass_memory");
+    dir.write("max.log", "* 16 Dec 04:59:11 MAX  DL-Z d:\\files\\a.zip\r\n");
+    ExhaustingEnv env(default_env());
+    RunContext ctx(env);
+    ctx.settings.log_list = {dir.path("max.log")};
+    ctx.settings.mailer_strings = {"DL-"};
+    ctx.settings.ascii_area_path = dir.path("areas.txt");
+    list_node_count = 0;
+    EXPECT_EQ(counting_run(ctx), 1);
+    EXPECT_EQ(env.err_text, "\xFE Parsing " + dir.path("max.log") + " 1 files\n"
+                            "\xFE Reading area config\n"
+                            "  Error allocating memory!\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path("max.znt")));
 }
 
 }  // namespace
