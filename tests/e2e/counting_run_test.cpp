@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <utility>
 
 #include "e2e/e2e_util.h"
@@ -317,6 +319,38 @@ TEST(CountingRunE2E, DebugLines) {
         "",
     };
     EXPECT_EQ(tail, want_tail);
+}
+
+std::string sample_board_file(const std::string& name) {
+    std::ifstream in(std::string(ZUNT_FIXTURES_DIR) + "/../../examples/board/max/" + name,
+                     std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Found in maxfiles.idx under another extension: everything after the lookup
+// names the file as the area lists it, but the line that says where the list
+// was found names the download.
+TEST(CountingRunE2E, RelaxedIndexMatchUsesTheListedExtension) {
+    Sandbox box;
+    make_board(box);
+    box.write("zunt.ctl", "farea max\\farea.dat\r\nmaxfilesidx max\\maxfiles.idx\r\n"
+                          "relaxedindexmatch yes\r\ncounterstyle 1\r\ncounterlength 2\r\n"
+                          "logfile zunt.log\r\nbbslog max.log\r\nstatistics zunt.sta\r\n");
+    for (const char* name : {"farea.dat", "farea.idx", "maxfiles.idx"})
+        box.write(std::string("max/") + name, sample_board_file(name));
+    box.write("max.log", board("DL-Z files\\elsewhere\\tool.arj"));
+    RunResult r = box.run({"/czunt.ctl"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_NE(r.err.find("\xFE Scanning FILES.BBS\n  Incremented DLC for tool.zip by 1 to 4\n"),
+              std::string::npos)
+        << r.err;
+    const std::vector<std::string> lines = log_lines(box.read("zunt.log"));
+    const std::vector<std::string> want = {
+        "# ZUNT No FILES.BBS for \"files\\elsewhere\\tool.arj\" in Area.Dat or DL dir, used Maxfiles.Idx",
+        "  ZUNT Incremented DLC for tool.zip by 1 to 4",
+    };
+    EXPECT_NE(std::search(lines.begin(), lines.end(), want.begin(), want.end()), lines.end());
+    EXPECT_EQ(mask_stat_times(box.read("zunt.sta")), stat_file({{"files\\elsewhere\\tool.zip", 1}}));
 }
 
 // A stop while the areas load commits nothing: the next run counts the
