@@ -111,25 +111,6 @@ TEST(CountingPass, OneWritePerListMatchesARewritePerFile) {
     }
 }
 
-TEST(CountingPass, ReportsEachGroupOnceInPathOrder) {
-    testing::ScratchDir dir("pass_report");
-    dir.write("files.bbs", kList);
-    const std::vector<std::string> downloads = {dir.path("c.zip"), dir.path("a.zip"),
-                                                dir.path("zz.zip"), dir.path("a.zip"),
-                                                dir.path("b.zip"), dir.path("c.zip")};
-    AreaConfig areas;
-    const std::string list = dir.path("files.bbs");
-    PassRun r = run_pass(default_env(), dl_dir_settings(), areas, downloads);
-    EXPECT_EQ(r.console, "\xFE Scanning FILES.BBS\n"
-                         "  Incremented DLC for a.zip by 2 to 5\n"
-                         "  No existing DLC for b.zip, created new one!\n"
-                         "  Incremented DLC for c.zip by 2 to 3\n"
-                         "  zz.zip not found in " + list + ", skipped!\n");
-    EXPECT_EQ(testing::slurp(list),
-              "a.zip [ 5] Alpha\r\nb.zip         [ 1] Beta, no counter\r\nc.zip [ 3] Gamma\r\n"
-              "d*.zip [ 2] Any d\r\na.zip [ 9] Alpha again\r\n");
-}
-
 // A list that cannot be written is every file's failure, and the files of
 // other lists are still counted.
 TEST(CountingPass, FailedWriteSkipsEveryFileOfItsList) {
