@@ -1,10 +1,11 @@
 # make demo  - build ZUNT and run it on the sample board in examples/
 # make test  - build ZUNT and run every test
+# make fuzz  - build the libFuzzer targets with clang and run each FUZZ_SECONDS (20) seconds
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test demo deps clean windows
+.PHONY: all build test demo deps clean windows fuzz
 
 all: build
 
@@ -29,8 +30,12 @@ windows:
 	cmake --build build-win -j$(JOBS)
 	@ls -l build-win/zunt.exe
 
+FUZZ_SECONDS ?= 20
+fuzz:
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) ./scripts/fuzz.sh build-fuzz
+
 clean:
-	rm -rf $(BUILD) build-asan build-win demo
+	rm -rf $(BUILD) build-asan build-win build-fuzz demo
 
 # make install - install zunt and its man page (PREFIX=/usr/local, DESTDIR for staging)
 PREFIX ?= /usr/local

@@ -1,0 +1,25 @@
+// The FILES.BBS update of one list, in memory: the lines as read, one
+// download counted, the lines as written.
+#include "counters/files_bbs_update.h"
+#include "counters/list_rewrite.h"
+#include "fuzz_util.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace zunt;
+    FuzzedDataProvider fdp(data, size);
+    UpdateOptions options;
+    options.format.style = fdp.ConsumeIntegralInRange(1, 4);
+    options.format.length = fdp.ConsumeIntegralInRange(1, 6);
+    options.format.zero_pad = fdp.ConsumeBool();
+    options.format.tabulate_column = fdp.ConsumeIntegralInRange(0, 1024);
+    options.kill_hard_space = fdp.ConsumeBool();
+    long long n = fdp.ConsumeIntegralInRange<long long>(-5, 1'000'000'000'000LL);
+    auto parts = fuzz::split_parts(fdp.ConsumeRemainingBytesAsString(), 2);
+    std::vector<std::string> lines = split_list_bytes(parts[0]);
+    name_word_matches(parts[1], parts[0].substr(0, 64));
+    apply_download(lines, options, parts[1], n);
+    join_list_lines(lines);
+    // A second download of the same file on the rewritten list.
+    apply_download(lines, options, parts[1], 1);
+    return 0;
+}
