@@ -2,9 +2,10 @@
 ; so run zunt from there:  zunt /czunt.ctl
 ; Every line is "keyword value"; a ";" in column one starts a comment.
 ;
-; The Maximus file area database (farea.dat, farea.idx): its path without
-; the extension. The sample board has none yet; see asciiareafile below.
-;farea max\farea
+; The Maximus file area database: the path of farea.dat (farea.idx is read
+; beside it). The sample board lists its areas in areas.txt instead; max\
+; holds a generated farea.dat for the same three areas.
+;farea max\farea.dat
 ; The file areas as plain text: name, download directory, optional list path.
 AsciiAreaFile areas.txt
 ; Read the areas from farea.dat before the ASCII area file ("no": the other way).
