@@ -1,11 +1,13 @@
 # make demo  - build ZUNT and run it on the sample board in examples/
 # make test  - build ZUNT and run every test
 # make fuzz  - build the libFuzzer targets with clang and run each FUZZ_SECONDS (20) seconds
+# make bench - build a Release ZUNT with the benchmarks and run B1-B4 (slow;
+#              BENCH_SCALE=0.1 for a quick run)
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test demo deps clean windows fuzz
+.PHONY: all build test demo deps clean windows fuzz bench
 
 all: build
 
@@ -30,12 +32,20 @@ windows:
 	cmake --build build-win -j$(JOBS)
 	@ls -l build-win/zunt.exe
 
+BENCH_SCALE ?= 1
+BENCH_RUNS ?= 3
+bench:
+	@./scripts/deps.sh libbenchmark-dev time
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZUNT_TESTS=OFF -DZUNT_BENCH=ON
+	cmake --build build-bench -j$(JOBS) --target zunt gen_board floor_copy b2_update
+	ZUNT_BENCH_BUILD=$(CURDIR)/build-bench ./bench/run.sh $(BENCH_SCALE) $(BENCH_RUNS)
+
 FUZZ_SECONDS ?= 20
 fuzz:
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) ./scripts/fuzz.sh build-fuzz
 
 clean:
-	rm -rf $(BUILD) build-asan build-win build-fuzz demo
+	rm -rf $(BUILD) build-asan build-win build-bench build-fuzz demo
 
 # make install - install zunt and its man page (PREFIX=/usr/local, DESTDIR for staging)
 PREFIX ?= /usr/local
