@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -53,8 +54,6 @@ Sandbox::Sandbox() {
 Sandbox::~Sandbox() {
     std::error_code ec;
     fs::remove_all(dir_, ec);
-    fs::remove(dir_ + ".stdout", ec);
-    fs::remove(dir_ + ".stderr", ec);
 }
 
 std::string Sandbox::path(std::string_view relative) const {
@@ -94,7 +93,10 @@ RunResult Sandbox::run(const std::vector<std::string>& args, const EnvVars& env,
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
     const std::string program = (wrapper && *wrapper) ? std::string(wrapper) : binary;
-    const std::string out_path = dir_ + ".stdout", err_path = dir_ + ".stderr";
+    // Files of their own for each run: tests may run programs side by side.
+    static std::atomic<unsigned> runs{0};
+    const std::string tag = "." + std::to_string(runs++);
+    const std::string out_path = dir_ + tag + ".stdout", err_path = dir_ + tag + ".stderr";
 
     std::fflush(stdout);
     std::fflush(stderr);
@@ -116,6 +118,9 @@ RunResult Sandbox::run(const std::vector<std::string>& args, const EnvVars& env,
     r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = slurp(out_path);
     r.err = slurp(err_path);
+    std::error_code ec;
+    fs::remove(out_path, ec);
+    fs::remove(err_path, ec);
     return r;
 }
 
