@@ -96,7 +96,12 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     if (const StagedPosition* s = staging.find(position_path)) {
         remembered = s->position;
     } else if (!force_full_scan) {
-        remembered = load_scan_position(env, position_path);
+        Errno unreadable = 0;
+        remembered = load_scan_position(env, position_path, unreadable);
+        if (unreadable != 0) {
+            env.set_last_error(unreadable);
+            return {ScanStatus::cannot_open, 0, unreadable};
+        }
     }
 
     LineReader reader(*file);

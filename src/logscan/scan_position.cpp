@@ -10,6 +10,8 @@
 // ignored.
 #include "logscan/scan_position.h"
 
+#include <cerrno>
+
 #include "config/text_util.h"
 
 namespace zunt {
@@ -80,8 +82,16 @@ std::optional<ScanPosition> decode_scan_position(std::string_view bytes) {
 }
 
 std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path) {
+    Errno ignored = 0;
+    return load_scan_position(env, path, ignored);
+}
+
+std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path, Errno& error) {
     std::string bytes;
-    if (read_whole_file(env, path, Share::exclusive, bytes) != 0) return std::nullopt;
+    error = read_whole_file(env, path, Share::exclusive, bytes);
+    // No file, or a directory in its place: nothing was remembered there.
+    if (error == ENOENT || error == EISDIR) error = 0;
+    if (error != 0) return std::nullopt;
     return decode_scan_position(bytes);
 }
 

@@ -35,6 +35,11 @@ std::optional<ScanPosition> decode_scan_position(std::string_view bytes);
 // Reads the file (opened exclusively); nothing when it is missing, cannot be
 // opened or is damaged: the log is then searched from its start.
 std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path);
+// The same, telling a file that exists but cannot be read (an I/O error, a
+// lock held by someone else) by `error`: searching the log from its start
+// would count again what the file says was counted, so the caller must
+// leave the log for a later run instead. `error` is 0 otherwise.
+std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path, Errno& error);
 
 // Replaces the file atomically; 0 or the error number.
 Errno save_scan_position(Env& env, const std::string& path, const ScanPosition& pos);
