@@ -158,7 +158,11 @@ StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, Stat
     for (auto& e : bucket) {
         if (e.name() != name) continue;
         if (mode == StatUpdate::add)
-            e.count = clamp_count(static_cast<long long>(e.count) + value);
+            // A count near the top of long long would overflow the sum;
+            // held at the top instead, like every other count.
+            e.count = value > std::numeric_limits<long long>::max() - e.count
+                          ? clamp_count(value)
+                          : clamp_count(static_cast<long long>(e.count) + value);
         else
             e.count = clamp_count(value);
         e.time = now;
