@@ -1,0 +1,143 @@
+// Counter fields as a counting run writes them into a FILES.BBS: raising an
+// existing field, giving a line a new one, which lines match a download, and
+// what happens to every other line of the list.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_util.h"
+
+namespace zunt::e2e {
+namespace {
+
+const std::string kBaseCtl =
+    "asciiareafile areas.txt\r\ncounterstyle 1\r\ncounterlength 3\r\nbbslog max.log\r\n";
+
+std::string downloads(const std::vector<std::string>& names) {
+    std::string log;
+    for (const std::string& name : names) log += "* 16 Dec 04:59:11 MAX  DL-Z files/util/" + name + "\r\n";
+    return log;
+}
+
+struct ListCase {
+    const char* what;
+    std::string settings;  // added to the control file
+    std::string list;      // files/util/files.bbs before the run
+    std::vector<std::string> files;
+    std::string want_list;
+    std::string want_report;  // the console lines of the counting pass
+    // The backup: the list as it stood before the last file's rewrite;
+    // empty for the list before the run.
+    std::string want_backup = "";
+};
+
+void run_case(const ListCase& c) {
+    Sandbox box;
+    box.write("zunt.ctl", kBaseCtl + c.settings);
+    box.write("areas.txt", "Util files/util\r\n");
+    box.write("files/util/files.bbs", c.list);
+    box.write("files/util/files.bak", "a backup from an earlier run\r\n");
+    box.write("max.log", downloads(c.files));
+    const RunResult r = box.run({"/czunt.ctl"});
+    EXPECT_EQ(r.exit_code, 0) << c.what;
+    const std::string head = "\xFE Scanning FILES.BBS\n";
+    const std::size_t at = r.err.find(head);
+    ASSERT_NE(at, std::string::npos) << c.what << "\n" << r.err;
+    EXPECT_EQ(r.err.substr(at + head.size()), c.want_report + "\xFE Cleaning up, done!\n\n") << c.what;
+    EXPECT_EQ(box.read("files/util/files.bbs"), c.want_list) << c.what;
+    // The backup of an earlier run gave way.
+    EXPECT_EQ(box.read("files/util/files.bak"), c.want_backup.empty() ? c.list : c.want_backup)
+        << c.what;
+}
+
+std::string incremented(const std::string& name, int by, int to) {
+    return "  Incremented DLC for " + name + " by " + std::to_string(by) + " to " + std::to_string(to) + "\n";
+}
+std::string created(const std::string& name) {
+    return "  No existing DLC for " + name + ", created new one!\n";
+}
+std::string not_found(const std::string& name) {
+    return "  " + name + " not found in files/util/files.bbs, skipped!\n";
+}
+
+TEST(AcceptanceCountersE2E, FieldsRaisedAndCreated) {
+    const std::vector<ListCase> cases = {
+        {"raised in place", "", "FILE.ZIP  [ 41] Nice tool\r\n", {"file.zip", "file.zip"},
+         "FILE.ZIP  [ 43] Nice tool\r\n", incremented("file.zip", 2, 43)},
+        {"style converted", "counterstyle 2\r\n", "FILE.ZIP  [ 41] Nice tool\r\n", {"file.zip", "file.zip"},
+         "FILE.ZIP  { 43} Nice tool\r\n", incremented("file.zip", 2, 43)},
+        {"new field at the column", "", "file.zip Nice tool\r\n", {"file.zip"},
+         "file.zip      [  1] Nice tool\r\n", created("file.zip")},
+        {"new field holds the downloads", "", "file.zip Nice tool\r\n",
+         std::vector<std::string>(12, "file.zip"), "file.zip      [ 12] Nice tool\r\n", created("file.zip")},
+        {"other column", "tabulate 20\r\n", "file.zip Nice tool\r\n", {"file.zip"},
+         "file.zip           [  1] Nice tool\r\n", created("file.zip")},
+        {"name alone keeps a trailing blank", "", "FILE.ZIP\r\n", {"file.zip"},
+         "FILE.ZIP      [  1] \r\n", created("file.zip")},
+        {"other closing bracket is no field", "", "FILE.ZIP [12) text\r\n", {"file.zip"},
+         "FILE.ZIP      [  1] [12) text\r\n", created("file.zip")},
+        {"(c) is no field", "", "FILE.ZIP (c) 1995 Someone\r\n", {"file.zip"},
+         "FILE.ZIP      [  1] (c) 1995 Someone\r\n", created("file.zip")},
+        {"unclosed field", "", "FILE.ZIP [12\r\n", {"file.zip"}, "FILE.ZIP      [  1] [12\r\n",
+         created("file.zip")},
+        {"flag word skipped", "", "FILE.ZIP /b [ 3] Some text\r\n", {"file.zip"},
+         "FILE.ZIP /b [  4] Some text\r\n", incremented("file.zip", 1, 4)},
+        {"empty field", "counterlength 1\r\ncounterstyle 4\r\n", "FILE.ZIP <> x\r\n", {"file.zip"},
+         "FILE.ZIP <1> x\r\n", incremented("file.zip", 1, 1)},
+        {"zero padded", "counterlength 4\r\nzeropadd yes\r\n", "FILE.ZIP  [ 0012] Some text\r\n",
+         {"file.zip"}, "FILE.ZIP  [0013] Some text\r\n", incremented("file.zip", 1, 13)},
+        {"digits after a blank ignored", "", "a.zip [1 2] x\r\n", {"a.zip"}, "a.zip [  2] x\r\n",
+         incremented("a.zip", 1, 2)},
+        {"wider count widens the field", "", "a.zip [999] x\r\n", {"a.zip"}, "a.zip [1000] x\r\n",
+         incremented("a.zip", 1, 1000)},
+        {"hard spaces killed", "killhardspace yes\r\n", "a.zip\xFF[ 5]\xFFx\xFF\r\n", {"a.zip"},
+         "a.zip [  6] x\r\n", incremented("a.zip", 1, 6)},
+        {"hard spaces kept", "", "a.zip\xFF[ 5] x\r\n", {"a.zip"}, "a.zip\xFF[ 5] x\r\n",
+         not_found("a.zip")},
+        {"tab belongs to the name word", "", "a.zip\t[ 5]\r\n", {"a.zip"}, "a.zip\t[ 5]\r\n",
+         not_found("a.zip")},
+    };
+    for (const ListCase& c : cases) run_case(c);
+}
+
+TEST(AcceptanceCountersE2E, WhichLinesMatchAndHowTheOthersAreCopied) {
+    const std::string list =
+        "-- Archives   \r\n"
+        "\r\n"
+        "*.ZIP Every zip\r\n"
+        " tool.zip indented, a continuation   \r\n"
+        "TOOL.ZIP [ 2] upper case name\\\\\r\n"
+        "file[0-9].arj [ 5] a class\r\n"
+        "last.arj [ 1] no line end";
+    const std::vector<ListCase> cases = {
+        {"wildcard, upper case and class lines", "", list, {"tool.zip", "file7.arj", "last.arj"},
+         "-- Archives\r\n"
+         "\r\n"
+         "*.ZIP         [  1] Every zip\r\n"
+         " tool.zip indented, a continuation\r\n"
+         "TOOL.ZIP [  3] upper case name\r\n"
+         "file[0-9].arj [  6] a class\r\n"
+         "last.arj [  2] no line end\r\n",
+         incremented("file7.arj", 1, 6) + incremented("last.arj", 1, 2) + incremented("tool.zip", 1, 3),
+         "-- Archives\r\n"
+         "\r\n"
+         "*.ZIP Every zip\r\n"
+         " tool.zip indented, a continuation\r\n"
+         "TOOL.ZIP [ 2] upper case name\r\n"
+         "file[0-9].arj [  6] a class\r\n"
+         "last.arj [  2] no line end\r\n"},
+        {"not listed", "", "a.zip [ 1] x   \r\n\r\n- note \r\n\x1A", {"b.zip"},
+         "a.zip [ 1] x\r\n\r\n- note\r\n", not_found("b.zip")},
+        // The second file's rewrite strips the blank the first one left.
+        {"each rewrite strips every line", "", "A.ZIP\r\nB.ZIP [1] x\r\n", {"a.zip", "b.zip"},
+         "A.ZIP         [  1]\r\nB.ZIP [  2] x\r\n", created("a.zip") + incremented("b.zip", 1, 2),
+         "A.ZIP         [  1] \r\nB.ZIP [1] x\r\n"},
+        {"decorative star line matches too", "", "***** Files *****\r\nb.zip [ 1] x\r\n", {"b.zip"},
+         "*****         [  1] Files *****\r\nb.zip [  2] x\r\n", incremented("b.zip", 1, 2)},
+    };
+    for (const ListCase& c : cases) run_case(c);
+}
+
+}  // namespace
+}  // namespace zunt::e2e
