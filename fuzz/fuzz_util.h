@@ -6,6 +6,8 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@ inline const std::string& scratch_dir() {
     static const std::string dir = [] {
         std::string templ = "/tmp/zunt_fuzz_XXXXXX";
         if (!::mkdtemp(templ.data())) std::abort();
+        std::atexit([] { std::filesystem::remove_all(scratch_dir()); });
         return templ;
     }();
     return dir;

@@ -55,22 +55,29 @@ TEST(ConcurrentRunsE2E, SecondRunGivesUpWhileTheFirstHoldsOn) {
 TEST(ConcurrentRunsE2E, OverlappingRunsCountEachLineOnce) {
     ZUNT_SKIP_UNDER_WINDOWS("the test starts two programs at once");
     Sandbox box;
-    box.write("zunt.ctl", kCtl);
-    box.write("max.log", "");
+    box.write("zunt.ctl", "asciiareafile areas.txt\r\ncounterstyle 1\r\ncounterlength 2\r\n"
+                          "logfile zunt.log\r\nbbslog max.log\r\n");
+    box.write("areas.txt", "Util files\\util\r\n");
+    box.write("files/util/files.bbs", "tool.zip [ 3] A handy tool\r\n");
+    std::string log;
+    for (int i = 0; i < 200; ++i) log += "* 16 Dec 04:59:11 MAX  DL-Z files\\util\\tool.zip\r\n";
+    box.write("max.log", log);
     RunResult a, b;
     std::thread first([&] { a = box.run({"/czunt.ctl"}); });
     std::thread second([&] { b = box.run({"/czunt.ctl"}); });
     first.join();
     second.join();
-    EXPECT_EQ(a.exit_code, 0);
-    EXPECT_EQ(b.exit_code, 0);
-    // Two whole runs one after the other: two Begin and two End lines, in turn.
-    const std::string log = box.read("zunt.log");
-    std::size_t begin1 = log.find("ZUNT Begin"), end1 = log.find("ZUNT End");
-    std::size_t begin2 = log.find("ZUNT Begin", begin1 + 1);
+    EXPECT_EQ(a.exit_code, 0) << a.err;
+    EXPECT_EQ(b.exit_code, 0) << b.err;
+    // The log's 200 downloads counted once, by whichever run came first.
+    EXPECT_EQ(box.read("files/util/files.bbs"), "tool.zip [203] A handy tool\r\n");
+    // Two whole runs one after the other: Begin, End, Begin, End.
+    const std::string alog = box.read("zunt.log");
+    std::size_t begin1 = alog.find("ZUNT Begin"), end1 = alog.find("ZUNT End");
+    std::size_t begin2 = alog.find("ZUNT Begin", begin1 + 1);
     ASSERT_NE(begin2, std::string::npos);
     EXPECT_LT(end1, begin2);
-    EXPECT_NE(log.find("ZUNT End", begin2), std::string::npos);
+    EXPECT_NE(alog.find("ZUNT End", begin2), std::string::npos);
 }
 
 }  // namespace
