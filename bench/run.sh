@@ -16,7 +16,7 @@ scale="${1:-1}"
 runs="${2:-3}"
 build="${ZUNT_BENCH_BUILD:-$root/build-bench}"
 data="${ZUNT_BENCH_DIR:-/tmp/zunt-bench}/scale-$scale"
-zunt="$build/zunt"
+zunt="${ZUNT_BIN:-$build/zunt}"
 TIME=/usr/bin/time
 [ -x "$TIME" ] || { echo "bench: /usr/bin/time is missing (apt-get install time)" >&2; exit 1; }
 
@@ -48,7 +48,9 @@ measure() {
         [ "$prep" = - ] || "$prep"
         local t0 t1
         t0=$(date +%s%N)
-        (cd "$dir" && "$TIME" -v -o "$out" "$@" >/dev/null 2>&1) || {
+        # Output goes to a file: grep stops at its first match when it
+        # writes to /dev/null.
+        (cd "$dir" && "$TIME" -v -o "$out" "$@" >"$out.stdout" 2>&1) || {
             echo "bench: failed: $*" >&2
             cat "$out" >&2
             exit 1
@@ -59,7 +61,7 @@ measure() {
         kb="$(awk -F': ' '/Maximum resident set size/ {print $2}' "$out")"
         ((kb > peak)) && peak=$kb
     done
-    rm -f "$out"
+    rm -f "$out" "$out.stdout"
     MED_S="$(printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}')"
     PEAK_KB=$peak
 }

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.ignore_paths = {"d:\\ignored\\"};
     settings.upload_log_path = fuzz::scratch_dir() + "/uploads.log";
     ActivityLog log;
-    DownloadList downloads;
+    DownloadSeq downloads;
     ScanStaging staging;
     scan_log(default_env(), settings, log, force, log_path, downloads, staging);
     std::unique_ptr<File> upload_file;
@@ -34,6 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         commit_scan_positions(default_env(), log, staging, &uploads, downloads);
         uploads.flush();
     }
-    list_free(downloads);
+    downloads.clear();
     return 0;
 }

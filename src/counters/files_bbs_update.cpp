@@ -1,5 +1,7 @@
 #include "counters/files_bbs_update.h"
 
+#include <algorithm>
+
 #include "config/text_util.h"
 #include "counters/list_rewrite.h"
 #include "counters/wildcard.h"
@@ -28,13 +30,26 @@ LineOutcome raise_line(std::string& line, const CounterFormat& fmt, long long n,
     return LineOutcome::given_field;
 }
 
+char lower_char(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// name_word_matches for the lower-cased name word of `line`, without making
+// a lower-cased copy for every line of the list.
+bool name_word_matches_line(std::string_view line, std::string_view file_name) {
+    const std::string_view word = line.substr(0, line.find(' '));
+    if (word.size() == file_name.size() &&
+        std::equal(word.begin(), word.end(), file_name.begin(),
+                   [](char a, char b) { return lower_char(a) == b; }))
+        return true;
+    if (word.find_first_of("*?[") == std::string_view::npos) return false;
+    return wildcard_match(lower_ascii(word), file_name);
+}
+
 LineOutcome update_line(std::string& line, const UpdateOptions& options,
                         std::string_view file_name, long long n, long long& new_count) {
     if (options.kill_hard_space) replace_hard_spaces(line);
     if (line.empty()) return LineOutcome::no_match;
     strip_line_end(line);
-    const std::string name_word = lower_ascii(std::string_view(line).substr(0, line.find(' ')));
-    if (!name_word_matches(name_word, file_name)) return LineOutcome::no_match;
+    if (!name_word_matches_line(line, file_name)) return LineOutcome::no_match;
     return raise_line(line, options.format, n, new_count);
 }
 
@@ -63,6 +78,89 @@ DownloadOutcome apply_download(std::vector<std::string>& lines, const UpdateOpti
                 if (!raised) first_count = count;
                 matched = raised = true;
                 break;
+        }
+    }
+    if (raised) return {UpdateResult::ok, first_count};
+    return {matched ? UpdateResult::new_counter : UpdateResult::not_found, 0};
+}
+
+namespace {
+
+std::string name_word_of(const std::string& line) {
+    return lower_ascii(std::string_view(line).substr(0, line.find(' ')));
+}
+
+bool is_pattern(std::string_view name_word) {
+    return name_word.find_first_of("*?[") != std::string_view::npos;
+}
+
+}  // namespace
+
+ListUpdate::ListUpdate(std::vector<std::string>& lines, const UpdateOptions& options)
+    : lines_(lines), options_(options) {}
+
+void ListUpdate::build_index() {
+    by_name_.clear();
+    patterns_.clear();
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        // Empty lines never match; every other line is already stripped.
+        if (lines_[i].empty()) continue;
+        std::string word = name_word_of(lines_[i]);
+        if (is_pattern(word))
+            patterns_.emplace_back(std::move(word), i);
+        else
+            by_name_[std::move(word)].push_back(i);
+    }
+    indexed_ = true;
+}
+
+std::vector<std::size_t> ListUpdate::matching_lines(std::string_view file_name) const {
+    std::vector<std::size_t> hits;
+    if (auto it = by_name_.find(std::string(file_name)); it != by_name_.end()) hits = it->second;
+    const std::size_t plain = hits.size();
+    for (const auto& [word, i] : patterns_)
+        if (name_word_matches(word, file_name)) hits.push_back(i);
+    if (hits.size() != plain) std::inplace_merge(hits.begin(), hits.begin() + plain, hits.end());
+    return hits;
+}
+
+void ListUpdate::normalize(std::string& line) const {
+    if (options_.kill_hard_space) replace_hard_spaces(line);
+    if (!line.empty()) strip_line_end(line);
+}
+
+DownloadOutcome ListUpdate::apply(std::string_view file_name, long long n) {
+    // The first download goes over every line as a rewrite would. Every
+    // later rewrite would first strip each line again and then change only
+    // the lines that match; so the lines are stripped once, indexed by name
+    // word, and from then on only the lines changed last time are stripped
+    // again before the matching lines are found through the index.
+    if (!started_) {
+        started_ = true;
+        return apply_download(lines_, options_, file_name, n);
+    }
+    if (!indexed_) {
+        for (std::string& line : lines_) normalize(line);
+        build_index();
+    } else {
+        bool renamed = false;
+        for (const auto& [i, word] : changed_) {
+            normalize(lines_[i]);
+            if (name_word_of(lines_[i]) != word) renamed = true;
+        }
+        if (renamed) build_index();  // a rebuilt line that no longer starts alike
+    }
+    changed_.clear();
+    bool matched = false, raised = false;
+    long long first_count = 0;
+    for (std::size_t i : matching_lines(file_name)) {
+        std::string& line = lines_[i];
+        changed_.emplace_back(i, name_word_of(line));
+        long long count = 0;
+        matched = true;
+        if (raise_line(line, options_.format, n, count) == LineOutcome::raised) {
+            if (!raised) first_count = count;
+            raised = true;
         }
     }
     if (raised) return {UpdateResult::ok, first_count};

@@ -5,6 +5,8 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "config/settings.h"
@@ -46,6 +48,35 @@ bool name_word_matches(std::string_view name_word, std::string_view file_name);
 // downloads can be applied to one list before it is written once.
 DownloadOutcome apply_download(std::vector<std::string>& lines, const UpdateOptions& options,
                                std::string_view file_name, long long n);
+
+// Several downloads counted in one list held in memory, each exactly as
+// apply_download would count it after the ones before, but without working
+// through every line for every file: after the first download the lines
+// are found by their name word.
+class ListUpdate {
+public:
+    ListUpdate(std::vector<std::string>& lines, const UpdateOptions& options);
+    ListUpdate(const ListUpdate&) = delete;
+    ListUpdate& operator=(const ListUpdate&) = delete;
+
+    DownloadOutcome apply(std::string_view file_name, long long n);
+
+private:
+    void build_index();
+    void normalize(std::string& line) const;
+    std::vector<std::size_t> matching_lines(std::string_view file_name) const;
+
+    std::vector<std::string>& lines_;
+    const UpdateOptions& options_;
+    bool started_ = false, indexed_ = false;
+    // The lines the last download changed, with the name word they are
+    // indexed under.
+    std::vector<std::pair<std::size_t, std::string>> changed_;
+    // Lines by their plain name word, and the lines whose name word is a
+    // pattern (tried for every file).
+    std::unordered_map<std::string, std::vector<std::size_t>> by_name_;
+    std::vector<std::pair<std::string, std::size_t>> patterns_;
+};
 
 // Rewrites the FILES.BBS at `files_bbs_path` with the download counted `n`
 // times; the previous list becomes its ".bak". `new_counter_value` is set

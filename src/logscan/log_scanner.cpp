@@ -14,7 +14,7 @@ namespace {
 struct ScanWork {
     const ControlSettings& settings;
     std::vector<std::string> tokens;
-    DownloadList& downloads;
+    DownloadSeq& downloads;
     ScanPosition position;
     std::string uploader;  // from this log's last "U#=" line
     std::vector<std::string> uploads;
@@ -29,7 +29,7 @@ void take_uploads(ScanWork& w, const std::string& line) {
 void take_download(ScanWork& w, const std::string& line, std::string& path) {
     LineDownload d = find_download(line, w.tokens, w.settings.ignore_paths, path);
     if (d != LineDownload::listed && d != LineDownload::counted) return;
-    list_append(w.downloads, path);
+    w.downloads.append(path);
     if (d == LineDownload::counted) ++w.count;
 }
 
@@ -47,12 +47,6 @@ void read_log(LineReader& reader, ScanWork& w) {
         w.position.offset = at;
         std::swap(w.position.text, line);
     }
-}
-
-void drop_from(DownloadList& list, std::size_t first) {
-    if (first >= list.size()) return;
-    list_node_count -= static_cast<long>(list.size() - first);
-    list.erase(list.begin() + static_cast<std::ptrdiff_t>(first), list.end());
 }
 
 void stage(ScanStaging& staging, const std::string& log_path, const std::string& position_path,
@@ -80,7 +74,7 @@ StagedPosition* ScanStaging::find(const std::string& position_path) {
 }
 
 ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
-                    bool force_full_scan, const std::string& log_path, DownloadList& downloads,
+                    bool force_full_scan, const std::string& log_path, DownloadSeq& downloads,
                     ScanStaging& staging) {
     if (has_position_file_extension(log_path)) return {ScanStatus::position_name, 0, 0};
     std::unique_ptr<File> file;
@@ -112,7 +106,7 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     read_log(reader, work);
     if (Errno e = reader.error()) {
         // Nothing of a log that could not be read to its end is kept.
-        drop_from(downloads, first_download);
+        downloads.truncate(first_download);
         env.set_last_error(e);
         return {ScanStatus::cannot_open, 0, e};
     }
@@ -122,7 +116,7 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
 }
 
 std::vector<CommitFailure> commit_scan_positions(Env& env, ActivityLog& log, ScanStaging& staging,
-                                                 TextWriter* upload_log, DownloadList& downloads) {
+                                                 TextWriter* upload_log, DownloadSeq& downloads) {
     std::vector<CommitFailure> failures;
     std::vector<bool> failed(staging.logs.size(), false);
     std::vector<bool> drop(downloads.size(), false);
@@ -143,13 +137,8 @@ std::vector<CommitFailure> commit_scan_positions(Env& env, ActivityLog& log, Sca
             if (u.log < failed.size() && !failed[u.log]) upload_log->write_line(u.entry);
     }
     if (!failures.empty()) {
-        std::size_t k = 0;
-        DownloadList kept;
-        kept.reserve(downloads.size());
-        for (DownloadRecord& r : downloads)
-            if (!drop[k++]) kept.push_back(std::move(r));
-        list_node_count -= static_cast<long>(downloads.size() - kept.size());
-        downloads = std::move(kept);
+        drop.flip();
+        downloads.keep_if(drop);
     }
     staging = ScanStaging{};
     return failures;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "list/download_list.h"
+#include "list/download_seq.h"
 #include "logscan/scan_position.h"
 #include "platform/env.h"
 #include "platform/text_io.h"
@@ -55,7 +55,7 @@ struct ScanResult {
 // position and its upload lines (kept only when an upload log is configured)
 // in `staging`. A log scanned before in this run starts at its staged position.
 ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
-                    bool force_full_scan, const std::string& log_path, DownloadList& downloads,
+                    bool force_full_scan, const std::string& log_path, DownloadSeq& downloads,
                     ScanStaging& staging);
 
 struct CommitFailure {
@@ -71,6 +71,6 @@ struct CommitFailure {
 // and its uploads left out, so that the next run takes them once; a level-4
 // line says so. Must run before anything else changes `downloads`.
 std::vector<CommitFailure> commit_scan_positions(Env& env, ActivityLog& log, ScanStaging& staging,
-                                                 TextWriter* upload_log, DownloadList& downloads);
+                                                 TextWriter* upload_log, DownloadSeq& downloads);
 
 }  // namespace zunt

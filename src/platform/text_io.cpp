@@ -1,11 +1,14 @@
 #include "platform/text_io.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace zunt {
 
 namespace {
-constexpr std::size_t kBufSize = 1 << 16;
+// Large reads: logs of hundreds of megabytes are read in few calls.
+constexpr std::size_t kBufSize = 1 << 18;
 constexpr char kCtrlZ = 0x1A;
 }  // namespace
 
@@ -37,6 +40,12 @@ bool LineReader::fill() {
     return got != 0;
 }
 
+std::size_t LineReader::find_byte(std::size_t from, std::size_t to, char c) const {
+    if (from >= to) return to;
+    const void* hit = std::memchr(buf_.data() + from, c, to - from);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - buf_.data()) : to;
+}
+
 int LineReader::peek_byte() {
     if (pos_ >= len_ && !fill()) return -1;
     return static_cast<unsigned char>(buf_[pos_]);
@@ -48,15 +57,16 @@ bool LineReader::read_line(std::string& line, std::size_t max_chars, bool* compl
     std::size_t chars = 0;
     for (;;) {
         if (pos_ >= len_ && !fill()) break;
-        // Fast path: copy a run of ordinary bytes at once.
+        // Copy the run of ordinary bytes up to the first LF, CR or ending
+        // Ctrl-Z (or up to the piece limit) at once.
         std::size_t start = pos_;
-        while (pos_ < len_) {
-            char c = buf_[pos_];
-            if (c == '\n' || c == '\r' || (c == kCtrlZ && ctrl_z_ == CtrlZ::ends_file)) break;
-            if (max_chars != 0 && chars == max_chars) break;
-            ++pos_;
-            ++chars;
-        }
+        std::size_t end = len_;
+        if (max_chars != 0) end = std::min(end, pos_ + (max_chars - chars));
+        std::size_t stop = find_byte(pos_, end, '\n');
+        stop = find_byte(pos_, stop, '\r');
+        if (ctrl_z_ == CtrlZ::ends_file) stop = find_byte(pos_, stop, kCtrlZ);
+        chars += stop - pos_;
+        pos_ = stop;
         line.append(buf_.data() + start, pos_ - start);
         offset_ += pos_ - start;
         if (pos_ >= len_) continue;

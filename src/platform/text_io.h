@@ -39,6 +39,8 @@ public:
 private:
     bool fill();
     int peek_byte();  // -1 at end
+    // Position of the first `c` in buf_[from, to), or `to`.
+    std::size_t find_byte(std::size_t from, std::size_t to, char c) const;
 
     File& file_;
     CtrlZ ctrl_z_;

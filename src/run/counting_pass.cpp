@@ -1,5 +1,6 @@
 #include "run/counting_pass.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,17 +17,14 @@ namespace {
 
 bool holds_tic(const std::string& path) { return path.find(".tic") != std::string::npos; }
 
-// Keeps the records whose flag is set, in their order.
-void keep_marked(DownloadList& list, const std::vector<bool>& keep) {
-    std::size_t out = 0;
-    for (std::size_t i = 0; i < list.size(); ++i)
-        if (keep[i]) {
-            if (out != i) list[out] = std::move(list[i]);
-            ++out;
-        }
-    list_node_count -= static_cast<long>(list.size() - out);
-    list.resize(out);
+// A flag per distinct path, worked out once however often it was sent.
+std::vector<bool> per_path(const DownloadSeq& list, bool (*test)(const std::string&)) {
+    std::vector<bool> flags(list.distinct());
+    for (DownloadSeq::Id id = 0; id < flags.size(); ++id) flags[id] = test(list.path_of(id));
+    return flags;
 }
+
+bool is_tic_file(const std::string& path) { return split_path(path).ext == ".tic"; }
 
 // One distinct file of the pass: a run of equal paths.
 struct FileJob {
@@ -161,9 +159,10 @@ private:
     void apply_all(std::vector<std::string>& lines, std::optional<std::string>& backup,
                    std::vector<DownloadOutcome>& outcomes) const {
         outcomes.clear();
+        ListUpdate update(lines, options_);
         for (std::size_t i = 0; i < batch_.size(); ++i) {
             if (i + 1 == batch_.size() && i > 0) backup = join_list_lines(lines);
-            outcomes.push_back(apply_download(lines, options_, batch_[i].file_name(), batch_[i].count));
+            outcomes.push_back(update.apply(batch_[i].file_name(), batch_[i].count));
         }
     }
 
@@ -175,28 +174,78 @@ private:
 
 }  // namespace
 
-void drop_tic_companions(DownloadList& list, bool tic_before) {
+void drop_tic_companions(DownloadSeq& list, bool tic_before) {
+    // Each rule looks only at the neighbouring download: with "before" a
+    // file right after a download named "*.tic" is left out (the ".tic"
+    // itself stays), otherwise a file right before a path holding ".tic".
+    const std::vector<bool> tic = per_path(list, tic_before ? is_tic_file : holds_tic);
     std::vector<bool> keep(list.size(), true);
-    bool marked = false;
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (tic_before) {
-            if (split_path(list[i].text1).ext == ".tic") {
-                marked = true;
-            } else if (marked) {
-                keep[i] = false;
-                marked = false;
-            }
-        } else if (i + 1 < list.size() && holds_tic(list[i + 1].text1)) {
+            if (i > 0 && !tic[list.id(i)] && tic[list.id(i - 1)]) keep[i] = false;
+        } else if (i + 1 < list.size() && tic[list.id(i + 1)]) {
             keep[i] = false;
         }
     }
-    keep_marked(list, keep);
+    list.keep_if(keep);
 }
 
-void drop_tic_files(DownloadList& list) {
+void drop_tic_files(DownloadSeq& list) {
+    const std::vector<bool> tic = per_path(list, holds_tic);
     std::vector<bool> keep(list.size());
-    for (std::size_t i = 0; i < list.size(); ++i) keep[i] = !holds_tic(list[i].text1);
-    keep_marked(list, keep);
+    for (std::size_t i = 0; i < list.size(); ++i) keep[i] = !tic[list.id(i)];
+    list.keep_if(keep);
+}
+
+namespace {
+
+// The files of the pass in sorted order: every distinct path once, with the
+// number of its downloads. Sorting the downloads and merging equal
+// neighbours gives the same groups in the same order; equal paths share
+// one id, so counting per id is that merge.
+void take_sorted(RunContext& ctx, const PassTables& tables, const DownloadSeq& downloads,
+                 ListCounter& counter) {
+    std::vector<long long> counts(downloads.distinct(), 0);
+    for (std::size_t i = 0; i < downloads.size(); ++i) ++counts[downloads.id(i)];
+    std::vector<DownloadSeq::Id> ids;
+    for (DownloadSeq::Id id = 0; id < counts.size(); ++id)
+        if (counts[id] > 0) ids.push_back(id);
+    // std::string orders as unsigned bytes, like list_sort.
+    std::sort(ids.begin(), ids.end(), [&](DownloadSeq::Id a, DownloadSeq::Id b) {
+        return downloads.path_of(a) < downloads.path_of(b);
+    });
+    for (DownloadSeq::Id id : ids) counter.take(locate(ctx, tables, downloads.path_of(id), counts[id]));
+}
+
+// With "ns": the downloads in log order, equal neighbours merged.
+void take_in_log_order(RunContext& ctx, const PassTables& tables, const DownloadSeq& downloads,
+                       ListCounter& counter) {
+    for (std::size_t i = 0; i < downloads.size();) {
+        std::size_t next = i + 1;
+        while (next < downloads.size() && downloads.id(next) == downloads.id(i)) ++next;
+        counter.take(locate(ctx, tables, downloads.path(i), static_cast<long long>(next - i)));
+        i = next;
+    }
+}
+
+}  // namespace
+
+std::int64_t counting_pass(RunContext& ctx, DownloadSeq& downloads, const PassTables& tables) {
+    ctx.progress("Scanning FILES.BBS\n");
+    const std::int64_t start = ctx.env.now();
+    ctx.log.write(kDetail, "ZUNT Preprocessing downloads");
+    if (ctx.settings.ignore_tic) drop_tic_companions(downloads, ctx.settings.tic_before);
+    drop_tic_files(downloads);
+    ListCounter counter(ctx, tables);
+    if (!ctx.state.no_sort) {
+        ctx.log.write(kStep, "ZUNT Sorting downloads");
+        take_sorted(ctx, tables, downloads, counter);
+    } else {
+        take_in_log_order(ctx, tables, downloads, counter);
+    }
+    counter.flush();
+    downloads.clear();
+    return start;
 }
 
 long files_per_second(long files, std::int64_t start, std::int64_t end) {
@@ -204,28 +253,6 @@ long files_per_second(long files, std::int64_t start, std::int64_t end) {
     if (files <= 0) return 0;
     return static_cast<long>(static_cast<unsigned long long>(files) /
                              static_cast<unsigned long long>(seconds));
-}
-
-std::int64_t counting_pass(RunContext& ctx, DownloadList& downloads, const PassTables& tables) {
-    ctx.progress("Scanning FILES.BBS\n");
-    const std::int64_t start = ctx.env.now();
-    ctx.log.write(kDetail, "ZUNT Preprocessing downloads");
-    if (ctx.settings.ignore_tic) drop_tic_companions(downloads, ctx.settings.tic_before);
-    drop_tic_files(downloads);
-    if (!ctx.state.no_sort) {
-        ctx.log.write(kStep, "ZUNT Sorting downloads");
-        list_sort(downloads, 1, 1);
-    }
-    ListCounter counter(ctx, tables);
-    for (std::size_t i = 0; i < downloads.size();) {
-        std::size_t next = i + 1;
-        while (next < downloads.size() && downloads[next].text1 == downloads[i].text1) ++next;
-        counter.take(locate(ctx, tables, downloads[i].text1, static_cast<long long>(next - i)));
-        i = next;
-    }
-    counter.flush();
-    list_free(downloads);
-    return start;
 }
 
 }  // namespace zunt

@@ -6,7 +6,7 @@
 
 #include "areas/area_table.h"
 #include "areas/maxfiles_index.h"
-#include "list/download_list.h"
+#include "list/download_seq.h"
 #include "run/driver.h"
 #include "stats/stat_table.h"
 
@@ -16,10 +16,10 @@ namespace zunt {
 // themselves stay). With `tic_before` a record named exactly "*.tic" stands
 // right before its file; otherwise a path holding ".tic" anywhere stands
 // right after it. Keeps the order; list_node_count follows the records.
-void drop_tic_companions(DownloadList& list, bool tic_before);
+void drop_tic_companions(DownloadSeq& list, bool tic_before);
 
 // Leaves out every path that holds ".tic" anywhere.
-void drop_tic_files(DownloadList& list);
+void drop_tic_files(DownloadSeq& list);
 
 // What the pass works with besides the run context.
 struct PassTables {
@@ -30,7 +30,7 @@ struct PassTables {
 
 // Runs the pass over `downloads` (which it releases at its end) and returns
 // the instant the rate of the End line counts from.
-std::int64_t counting_pass(RunContext& ctx, DownloadList& downloads, const PassTables& tables);
+std::int64_t counting_pass(RunContext& ctx, DownloadSeq& downloads, const PassTables& tables);
 
 // The End line's rate: downloads per second from the pass's start to the
 // end of the run, a run under one second counting as one. A clock set back

@@ -4,6 +4,7 @@
 
 #include "config/text_util.h"
 #include "list/download_list.h"
+#include "list/download_seq.h"
 #include "logscan/log_scanner.h"
 #include "run/area_step.h"
 #include "run/counting_pass.h"
@@ -16,7 +17,7 @@ namespace {
 
 // What the run's steps hand on to each other.
 struct CountingWork {
-    DownloadList downloads;
+    DownloadSeq downloads;
     ScanStaging staging;  // new log positions and upload lines, not yet written
     StatTable stats;
     AreaConfig areas;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "list/download_list.h"
 #include "logscan/scan_test_util.h"
 
 namespace zunt {
@@ -40,14 +41,14 @@ protected:
     }
     std::vector<std::string> paths() const {
         std::vector<std::string> p;
-        for (const DownloadRecord& r : downloads) p.push_back(r.text1);
+        for (std::size_t i = 0; i < downloads.size(); ++i) p.push_back(downloads.path(i));
         return p;
     }
 
     ScanDir dir{"scanner"};
     Env& env = default_env();
     ControlSettings settings;
-    DownloadList downloads;
+    DownloadSeq downloads;
     ScanStaging staging;
     std::vector<CommitFailure> failures;
 };

@@ -11,15 +11,13 @@
 namespace zunt {
 namespace {
 
-DownloadList list_of(const std::vector<std::string>& paths) {
-    DownloadList list;
-    for (const std::string& p : paths) list_append(list, p);
-    return list;
+void fill(DownloadSeq& list, const std::vector<std::string>& paths) {
+    for (const std::string& p : paths) list.append(p);
 }
 
-std::vector<std::string> paths_of(const DownloadList& list) {
+std::vector<std::string> paths_of(const DownloadSeq& list) {
     std::vector<std::string> out;
-    for (const DownloadRecord& r : list) out.push_back(r.text1);
+    for (std::size_t i = 0; i < list.size(); ++i) out.push_back(list.path(i));
     return out;
 }
 
@@ -47,12 +45,13 @@ TEST(CountingPass, TicFilters) {
     };
     for (const Case& c : cases) {
         list_node_count = 0;
-        DownloadList list = list_of(c.in);
+        DownloadSeq list;
+        fill(list, c.in);
         if (c.ignore_tic) drop_tic_companions(list, c.before);
         drop_tic_files(list);
         EXPECT_EQ(paths_of(list), c.out) << c.in.size() << " " << c.ignore_tic << c.before;
         EXPECT_EQ(list_node_count, static_cast<long>(c.out.size()));
-        list_free(list);
+        list.clear();
     }
 }
 
@@ -68,7 +67,8 @@ PassRun run_pass(Env& base, const ControlSettings& settings, const AreaConfig& a
     ctx.settings = settings;
     ctx.state.no_sort = no_sort;
     list_node_count = 0;
-    DownloadList list = list_of(downloads);
+    DownloadSeq list;
+    fill(list, downloads);
     StatTable stats;
     counting_pass(ctx, list, PassTables{areas, nullptr, &stats});
     return PassRun{env.err_text, list_node_count};
