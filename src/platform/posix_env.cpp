@@ -136,6 +136,7 @@ public:
         std::string hfrom, hto;
         if (Errno e = to_host_path(from, hfrom)) return fail(e);
         if (Errno e = to_host_path(to, hto)) return fail(e);
+        keep_target_identity(hfrom, hto);
         if (::rename(hfrom.c_str(), hto.c_str()) != 0) return fail(errno);
         return 0;
     }
@@ -213,6 +214,30 @@ public:
     }
 
 private:
+    // A file that replaces another takes over what the board relies on: a
+    // list reached through a symbolic link stays a link (its target is
+    // replaced), and the new file gets the old one's permissions and, when we
+    // may, its owner -- a scheduler running as root must not leave a list
+    // the board's own user can no longer rewrite. A second name of a live
+    // file (a backup made by linking) is left alone.
+    void keep_target_identity(const std::string& from, std::string& to) {
+        struct stat src, dst;
+        if (::lstat(from.c_str(), &src) != 0 || !S_ISREG(src.st_mode) || src.st_nlink != 1) return;
+        if (::lstat(to.c_str(), &dst) != 0) return;
+        if (S_ISLNK(dst.st_mode)) {
+            char* real = ::realpath(to.c_str(), nullptr);
+            if (!real) return;
+            to = real;
+            std::free(real);
+            if (::stat(to.c_str(), &dst) != 0) return;
+        }
+        if (!S_ISREG(dst.st_mode)) return;
+        if (::chmod(from.c_str(), dst.st_mode & 07777) != 0) return;
+        if (::geteuid() == 0 && (dst.st_uid != src.st_uid || dst.st_gid != src.st_gid)) {
+            [[maybe_unused]] int ignored = ::chown(from.c_str(), dst.st_uid, dst.st_gid);
+        }
+    }
+
     Errno copy_file(const std::string& from, const std::string& to) {
         int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
         if (in < 0) return fail(errno);
