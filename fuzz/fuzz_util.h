@@ -16,9 +16,11 @@ namespace zunt::fuzz {
 
 // A directory of this process, made once.
 inline const std::string& scratch_dir() {
-    static const std::string dir = [] {
-        std::string templ = "/tmp/zunt_fuzz_XXXXXX";
-        if (!::mkdtemp(templ.data())) std::abort();
+    // Never destroyed: the exit handler that removes the directory runs
+    // after the destructors of statics made before it was registered.
+    static const std::string& dir = *[] {
+        auto* templ = new std::string("/tmp/zunt_fuzz_XXXXXX");
+        if (!::mkdtemp(templ->data())) std::abort();
         std::atexit([] { std::filesystem::remove_all(scratch_dir()); });
         return templ;
     }();
