@@ -11,7 +11,6 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace zunt {
@@ -45,9 +44,14 @@ public:
 
 private:
     void forget(std::size_t n);
+    Id intern(std::string_view path);
+    void grow_index();
 
-    std::deque<std::string> paths_;  // a deque: the index below points into it
-    std::unordered_map<std::string_view, Id> index_;
+    std::deque<std::string> paths_;
+    // Open addressing over the paths: each slot holds the upper half of a
+    // path's hash and its id + 1 (0 = free), so most lookups touch one slot
+    // and one stored path.
+    std::vector<std::uint64_t> index_;
     std::vector<Id> seq_;
 };
 

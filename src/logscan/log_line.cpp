@@ -1,5 +1,7 @@
 #include "logscan/log_line.h"
 
+#include <cstring>
+
 #include "config/text_util.h"
 
 namespace zunt {
@@ -47,6 +49,38 @@ bool is_ignored_dir(const std::string& dir, const std::vector<std::string>& igno
 
 }  // namespace
 
+namespace {
+
+// How common a byte is in log text: letters and blanks fill most lines,
+// punctuation is rare.
+int commonness(char c) {
+    if ((c >= 'a' && c <= 'z') || c == ' ') return 3;
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return 2;
+    return 1;
+}
+
+}  // namespace
+
+// Looks for the token's rarest byte first: most lines hold no token at all,
+// and a byte such as "-" or ":" occurs in them far less often than the
+// token's first letter.
+std::size_t find_token(std::string_view line, std::string_view token) {
+    if (token.empty()) return 0;
+    if (token.size() > line.size()) return std::string_view::npos;
+    std::size_t a = 0;
+    for (std::size_t i = 1; i < token.size(); ++i)
+        if (commonness(token[i]) <= commonness(token[a])) a = i;
+    const std::size_t last = line.size() - token.size() + a;  // last place for the anchor
+    for (std::size_t from = a; from <= last;) {
+        const void* hit = std::memchr(line.data() + from, token[a], last - from + 1);
+        if (!hit) break;
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - line.data());
+        if (line.compare(at - a, token.size(), token) == 0) return at - a;
+        from = at + 1;
+    }
+    return std::string_view::npos;
+}
+
 std::vector<std::string> download_tokens(const std::vector<std::string>& mailer_strings) {
     std::vector<std::string> tokens;
     for (const std::string& t : mailer_strings)
@@ -66,7 +100,7 @@ bool is_excluded_file(std::string_view name, std::string_view ext) {
 LineDownload find_download(std::string_view line, const std::vector<std::string>& tokens,
                            const std::vector<std::string>& ignore_paths, std::string& path) {
     for (const std::string& token : tokens) {
-        std::size_t pos = line.find(token);
+        std::size_t pos = find_token(line, token);
         if (pos == std::string_view::npos) continue;
         // Only the first token found counts, whatever its file turns out to be.
         std::string_view word = path_word(line, pos, token.size());
