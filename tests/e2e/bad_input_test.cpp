@@ -178,7 +178,6 @@ const BadInput kBadInputs[] = {
 class BadInputE2E : public ::testing::TestWithParam<BadInput> {};
 
 TEST_P(BadInputE2E, EndsCleanlyAndDamagesNothing) {
-    ZUNT_SKIP_UNDER_WINDOWS("the rows expect the POSIX layer's system texts and path forms");
     const BadInput& c = GetParam();
     Sandbox box;
     make_board(box);

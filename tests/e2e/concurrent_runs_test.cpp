@@ -53,7 +53,6 @@ TEST(ConcurrentRunsE2E, SecondRunGivesUpWhileTheFirstHoldsOn) {
 }
 
 TEST(ConcurrentRunsE2E, OverlappingRunsCountEachLineOnce) {
-    ZUNT_SKIP_UNDER_WINDOWS("the test starts two programs at once");
     Sandbox box;
     box.write("zunt.ctl", "asciiareafile areas.txt\r\ncounterstyle 1\r\ncounterlength 2\r\n"
                           "logfile zunt.log\r\nbbslog max.log\r\n");
