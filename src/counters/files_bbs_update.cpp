@@ -30,6 +30,14 @@ LineOutcome raise_line(std::string& line, const CounterFormat& fmt, long long n,
     return LineOutcome::given_field;
 }
 
+// Whether a name word holds a wildcard character. A plain loop: the word is
+// short, and this runs for every line of a list.
+bool is_pattern(std::string_view name_word) {
+    for (char c : name_word)
+        if (c == '*' || c == '?' || c == '[') return true;
+    return false;
+}
+
 char lower_char(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // name_word_matches for the lower-cased name word of `line`, without making
@@ -40,7 +48,7 @@ bool name_word_matches_line(std::string_view line, std::string_view file_name) {
         std::equal(word.begin(), word.end(), file_name.begin(),
                    [](char a, char b) { return lower_char(a) == b; }))
         return true;
-    if (word.find_first_of("*?[") == std::string_view::npos) return false;
+    if (!is_pattern(word)) return false;
     return wildcard_match(lower_ascii(word), file_name);
 }
 
@@ -61,7 +69,7 @@ UpdateOptions update_options_from(const ControlSettings& settings) {
 
 bool name_word_matches(std::string_view name_word, std::string_view file_name) {
     if (name_word == file_name) return true;
-    if (name_word.find_first_of("*?[") == std::string_view::npos) return false;
+    if (!is_pattern(name_word)) return false;
     return wildcard_match(name_word, file_name);
 }
 
@@ -88,10 +96,6 @@ namespace {
 
 std::string name_word_of(const std::string& line) {
     return lower_ascii(std::string_view(line).substr(0, line.find(' ')));
-}
-
-bool is_pattern(std::string_view name_word) {
-    return name_word.find_first_of("*?[") != std::string_view::npos;
 }
 
 }  // namespace
@@ -167,16 +171,70 @@ DownloadOutcome ListUpdate::apply(std::string_view file_name, long long n) {
     return {matched ? UpdateResult::new_counter : UpdateResult::not_found, 0};
 }
 
+namespace {
+
+std::string_view stripped(std::string_view line) {
+    while (!line.empty()) {
+        const char c = line.back();
+        if (c != '\n' && c != '\r' && c != ' ' && c != '\\') break;
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+}  // namespace
+
+void StreamedUpdate::line(std::string_view line, std::string& out) {
+    // The line as update_line sees it; a copy only where it changes.
+    if (options_.kill_hard_space && line.find('\xff') != std::string_view::npos) {
+        copy_.assign(line);
+        replace_hard_spaces(copy_);
+        line = copy_;
+    }
+    const bool empty = line.empty();  // written as read, never matched
+    if (!empty) line = stripped(line);
+    if (empty || !name_word_matches_line(line, file_name_)) {
+        out += line;
+        out += "\r\n";
+        return;
+    }
+    std::string rebuilt(line);
+    long long count = 0;
+    matched_ = true;
+    if (raise_line(rebuilt, options_.format, n_, count) == LineOutcome::raised) {
+        if (!raised_) first_count_ = count;
+        raised_ = true;
+    }
+    out += rebuilt;
+    out += "\r\n";
+}
+
+DownloadOutcome StreamedUpdate::outcome() const {
+    if (raised_) return {UpdateResult::ok, first_count_};
+    return {matched_ ? UpdateResult::new_counter : UpdateResult::not_found, 0};
+}
+
+std::string apply_download_to_bytes(std::string_view bytes, const UpdateOptions& options,
+                                    std::string_view file_name, long long n,
+                                    DownloadOutcome& outcome) {
+    std::string out;
+    StreamedUpdate update(options, file_name, n);
+    for (std::string_view line : list_line_views(bytes)) update.line(line, out);
+    outcome = update.outcome();
+    return out;
+}
+
 UpdateResult update_files_bbs(Env& env, const ControlSettings& settings,
                               const std::string& files_bbs_path,
                               const std::string& download_file_name,
                               long long& new_counter_value, long long duplicate_count) {
     const UpdateOptions options = update_options_from(settings);
     DownloadOutcome outcome{UpdateResult::not_found, 0};
-    const RewriteResult r =
-        rewrite_list(env, files_bbs_path, Share::deny_write, [&](std::vector<std::string>& lines) {
-            outcome = apply_download(lines, options, download_file_name, duplicate_count);
-        });
+    StreamedUpdate update(options, download_file_name, duplicate_count);
+    const RewriteResult r = rewrite_list_streamed(
+        env, files_bbs_path, Share::deny_write,
+        [&](std::string_view line, std::string& out) { update.line(line, out); });
+    outcome = update.outcome();
     if (r != RewriteResult::ok) return static_cast<UpdateResult>(static_cast<int>(r));
     if (outcome.code == UpdateResult::ok) new_counter_value = outcome.new_count;
     return outcome.code;

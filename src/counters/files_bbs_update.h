@@ -49,6 +49,30 @@ bool name_word_matches(std::string_view name_word, std::string_view file_name);
 DownloadOutcome apply_download(std::vector<std::string>& lines, const UpdateOptions& options,
                                std::string_view file_name, long long n);
 
+// apply_download one line at a time, for a list streamed from disk: each
+// line goes in as split_list_bytes gives it and comes out with its CR LF.
+class StreamedUpdate {
+public:
+    StreamedUpdate(const UpdateOptions& options, std::string_view file_name, long long n)
+        : options_(options), file_name_(file_name), n_(n) {}
+    void line(std::string_view line, std::string& out);
+    DownloadOutcome outcome() const;
+
+private:
+    const UpdateOptions& options_;
+    std::string_view file_name_;
+    long long n_;
+    bool matched_ = false, raised_ = false;
+    long long first_count_ = 0;
+    std::string copy_;
+};
+
+// apply_download on a whole list as read (line ends and a closing Ctrl-Z
+// still in it), giving the new list's bytes: each line followed by CR LF.
+std::string apply_download_to_bytes(std::string_view bytes, const UpdateOptions& options,
+                                    std::string_view file_name, long long n,
+                                    DownloadOutcome& outcome);
+
 // Several downloads counted in one list held in memory, each exactly as
 // apply_download would count it after the ones before, but without working
 // through every line for every file: after the first download the lines

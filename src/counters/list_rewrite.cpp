@@ -76,19 +76,24 @@ bool is_backup_name(const std::string& list_path) {
     return lower_ascii(split_path(list_path).ext) == ".bak";
 }
 
-std::vector<std::string> split_list_bytes(std::string_view bytes) {
+std::vector<std::string_view> list_line_views(std::string_view bytes) {
     while (!bytes.empty() && bytes.back() == kCtrlZ) bytes.remove_suffix(1);
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t lf = bytes.find('\n', start);
         std::size_t end = lf == std::string_view::npos ? bytes.size() : lf;
         std::size_t next = lf == std::string_view::npos ? bytes.size() : lf + 1;
         if (lf != std::string_view::npos && end > start && bytes[end - 1] == '\r') --end;
-        lines.emplace_back(bytes.substr(start, end - start));
+        lines.push_back(bytes.substr(start, end - start));
         start = next;
     }
     return lines;
+}
+
+std::vector<std::string> split_list_bytes(std::string_view bytes) {
+    const std::vector<std::string_view> views = list_line_views(bytes);
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
 std::string join_list_lines(const std::vector<std::string>& lines) {
@@ -103,31 +108,110 @@ std::string join_list_lines(const std::vector<std::string>& lines) {
     return out;
 }
 
+namespace {
+
+// Reads the whole list, held with `share`; rename_failed when it cannot be
+// opened, read_failed when reading fails.
+RewriteResult read_list(Env& env, const std::string& list_path, Share share, std::string& bytes) {
+    if (is_backup_name(list_path)) return RewriteResult::rename_failed;
+    std::unique_ptr<File> list;
+    if (env.open(list_path, Access::read, share, list) != 0) return RewriteResult::rename_failed;
+    if (Errno e = read_all(*list, bytes)) {
+        env.set_last_error(e);
+        return RewriteResult::read_failed;
+    }
+    list->close();
+    return RewriteResult::ok;
+}
+
+// Writes the new list beside the old one, makes the old one (or `staged`)
+// the backup and gives the new one the list's name.
+RewriteResult replace_list(Env& env, const std::string& list_path, Share share,
+                           std::string_view new_bytes, const std::optional<std::string>& staged) {
+    const std::string temp = temp_name_for(list_path);
+    if (write_new_file(env, temp, share, new_bytes) != 0) return RewriteResult::create_failed;
+    if (make_backup(env, list_path, backup_name_for(list_path), share, staged) != 0 ||
+        env.rename(temp, list_path) != 0) {
+        clean_up(env, {&temp});
+        return RewriteResult::rename_failed;
+    }
+    return RewriteResult::ok;
+}
+
+}  // namespace
+
 RewriteResult rewrite_list_staged(Env& env, const std::string& list_path, Share share,
                                   const StagedTransform& transform) {
-    if (is_backup_name(list_path)) return RewriteResult::rename_failed;
-
     std::string old_bytes;
-    {
-        std::unique_ptr<File> list;
-        if (env.open(list_path, Access::read, share, list) != 0) return RewriteResult::rename_failed;
-        if (Errno e = read_all(*list, old_bytes)) {
-            env.set_last_error(e);
-            return RewriteResult::read_failed;
-        }
-        list->close();
-    }
-
+    if (RewriteResult r = read_list(env, list_path, share, old_bytes); r != RewriteResult::ok) return r;
     std::vector<std::string> lines = split_list_bytes(old_bytes);
     old_bytes = std::string();
     std::optional<std::string> staged_backup;
     transform(lines, staged_backup);
+    return replace_list(env, list_path, share, join_list_lines(lines), staged_backup);
+}
 
+namespace {
+
+// Drops the temporary list after a failed step, keeping the step's error.
+RewriteResult give_up(Env& env, std::unique_ptr<File>& temp_file, const std::string& temp,
+                      Errno e, RewriteResult code) {
+    temp_file.reset();
+    env.remove(temp);
+    env.set_last_error(e);
+    return code;
+}
+
+// Hands every complete line of `carry` (from `pos` on) to `per_line` and
+// drops them from `carry`.
+void take_lines(std::string& carry, std::string& out, const LineStream& per_line) {
+    std::size_t pos = 0;
+    for (std::size_t lf; (lf = carry.find('\n', pos)) != std::string::npos; pos = lf + 1) {
+        std::size_t end = lf;
+        if (end > pos && carry[end - 1] == '\r') --end;
+        per_line(std::string_view(carry).substr(pos, end - pos), out);
+    }
+    carry.erase(0, pos);
+}
+
+}  // namespace
+
+RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Share share,
+                                    const LineStream& per_line) {
+    if (is_backup_name(list_path)) return RewriteResult::rename_failed;
+    std::unique_ptr<File> list, temp_file;
+    if (env.open(list_path, Access::read, share, list) != 0) return RewriteResult::rename_failed;
     const std::string temp = temp_name_for(list_path);
-    if (write_new_file(env, temp, share, join_list_lines(lines)) != 0)
+    if (Errno e = env.open(temp, Access::create, share, temp_file)) {
+        env.set_last_error(e);
         return RewriteResult::create_failed;
-
-    if (make_backup(env, list_path, backup_name_for(list_path), share, staged_backup) != 0 ||
+    }
+    constexpr std::size_t kChunk = 1 << 16;
+    std::string chunk(kChunk, '\0'), carry, out;
+    for (;;) {
+        std::size_t got = 0;
+        if (Errno e = list->read(chunk.data(), chunk.size(), got))
+            return give_up(env, temp_file, temp, e, RewriteResult::read_failed);
+        if (got == 0) break;
+        carry.append(chunk.data(), got);
+        take_lines(carry, out, per_line);
+        if (out.size() >= kChunk) {
+            if (Errno e = temp_file->write(out.data(), out.size()))
+                return give_up(env, temp_file, temp, e, RewriteResult::create_failed);
+            out.clear();
+        }
+    }
+    list->close();
+    // Only Ctrl-Z bytes at the very end of the list end it; a last line
+    // without LF counts like the others.
+    while (!carry.empty() && carry.back() == kCtrlZ) carry.pop_back();
+    if (!carry.empty()) per_line(carry, out);
+    Errno e = temp_file->write(out.data(), out.size());
+    if (e == 0) e = temp_file->sync();
+    if (e == 0) e = temp_file->close();
+    if (e != 0) return give_up(env, temp_file, temp, e, RewriteResult::create_failed);
+    temp_file.reset();
+    if (make_backup(env, list_path, backup_name_for(list_path), share, std::nullopt) != 0 ||
         env.rename(temp, list_path) != 0) {
         clean_up(env, {&temp});
         return RewriteResult::rename_failed;

@@ -33,6 +33,8 @@ bool is_backup_name(const std::string& list_path);
 // only Ctrl-Z bytes at the very end of the file end it. A last line without
 // LF counts like the others.
 std::vector<std::string> split_list_bytes(std::string_view bytes);
+// The same lines, as views into `bytes`.
+std::vector<std::string_view> list_line_views(std::string_view bytes);
 
 // The bytes of a list: every line followed by CR LF.
 std::string join_list_lines(const std::vector<std::string>& lines);
@@ -54,6 +56,13 @@ using StagedTransform =
 // older backup untouched.
 RewriteResult rewrite_list(Env& env, const std::string& list_path, Share share,
                            const LineTransform& transform);
+
+// Like rewrite_list, streamed: each line (as split_list_bytes gives it) is
+// handed to `per_line`, which appends the new line with its CR LF to `out`;
+// the list is never held whole in memory.
+using LineStream = std::function<void(std::string_view line, std::string& out)>;
+RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Share share,
+                                    const LineStream& per_line);
 RewriteResult rewrite_list_staged(Env& env, const std::string& list_path, Share share,
                                   const StagedTransform& transform);
 

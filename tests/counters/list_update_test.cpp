@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "counters/files_bbs_update.h"
+#include "counters/list_rewrite.h"
 
 namespace zunt {
 namespace {
@@ -46,6 +47,38 @@ TEST(ListUpdate, SameLinesAfterEveryDownloadAsOneRewriteEach) {
                 EXPECT_EQ(got.new_count, want.new_count) << i << " " << name;
                 ASSERT_EQ(indexed, one_by_one) << "after download " << i << " (" << name << ")"
                                                << " kill " << kill << " style " << style;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zunt
+
+namespace zunt {
+namespace {
+
+// The update straight on a list's bytes gives what splitting it into
+// lines, updating them and joining them gives.
+TEST(ApplyDownloadToBytes, SameAsTheLineByLineUpdate) {
+    const std::string lists[] = {
+        "A.ZIP  [ 3] Alpha  \r\nb.zip Beta\\\r\n\r\n   \r\n  more\r\n*.zip [1] all\r\na.zip",
+        "a.zip [ 1] x\r\r\nlone\rcr a.zip\n\x1a\x1a",
+        "hard\xff" "a.zip [2] y\xff\r\na.zip\r\n\x1a",
+        "",
+    };
+    for (bool kill : {false, true}) {
+        UpdateOptions options;
+        options.kill_hard_space = kill;
+        for (const std::string& bytes : lists) {
+            for (const char* name : {"a.zip", "b.zip", "none.zip", ""}) {
+                std::vector<std::string> lines = split_list_bytes(bytes);
+                const DownloadOutcome want = apply_download(lines, options, name, 2);
+                DownloadOutcome got{UpdateResult::not_found, 0};
+                EXPECT_EQ(apply_download_to_bytes(bytes, options, name, 2, got), join_list_lines(lines))
+                    << bytes << " / " << name;
+                EXPECT_EQ(got.code, want.code);
+                EXPECT_EQ(got.new_count, want.new_count);
             }
         }
     }
