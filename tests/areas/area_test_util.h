@@ -1,4 +1,4 @@
-// Building Maximus area files byte by byte, and scratch directories, for the
+// Maximus area files built byte by byte, and scratch directories, for the
 // area configuration tests.
 #pragma once
 
@@ -30,19 +30,16 @@ struct TestArea {
     std::uint16_t length = 64;  // as written in the record
 };
 
-// farea.dat and the matching farea.idx.
 struct TestFarea {
-    std::string dat, idx;
+    std::string dat, idx;  // farea.dat and the matching farea.idx
 };
 
 inline TestFarea build_farea(const std::vector<TestArea>& areas) {
-    TestFarea f;
-    f.dat = std::string("\x3A\x95\x01\x1A", 4);
+    TestFarea f{std::string("\x3A\x95\x01\x1A", 4), ""};
     for (const TestArea& a : areas) {
-        const std::size_t at = f.dat.size();
         std::string idx_rec(24, '\0');
         idx_rec.replace(0, a.name.size() < 16 ? a.name.size() : 16, a.name);
-        put32(idx_rec, 20, static_cast<std::uint32_t>(at));
+        put32(idx_rec, 20, static_cast<std::uint32_t>(f.dat.size()));
         f.idx += idx_rec;
         const std::string heap = std::string(1, '\0') + a.name + '\0' + a.download + '\0' +
                                  a.filesbbs + (a.filesbbs.empty() ? "" : std::string(1, '\0'));
@@ -59,9 +56,8 @@ inline TestFarea build_farea(const std::vector<TestArea>& areas) {
     return f;
 }
 
-// A maxfiles.idx record.
-inline std::string maxfiles_record(const std::string& name, std::uint16_t area,
-                                   char fill = '\0') {
+// A maxfiles.idx record: name (NUL-ended when shorter than 12), area, junk.
+inline std::string maxfiles_record(const std::string& name, std::uint16_t area, char fill = '\0') {
     std::string r(16, fill);
     r.replace(0, name.size(), name);
     if (name.size() < 12) r[name.size()] = '\0';
@@ -73,13 +69,14 @@ inline std::string maxfiles_record(const std::string& name, std::uint16_t area,
 // A fresh, empty directory under the system's temporary directory.
 class ScratchDir {
 public:
-    explicit ScratchDir(const std::string& tag) {
-        path_ = std::filesystem::temp_directory_path() /
-                ("zunt_areas_" + tag + "_" + std::to_string(std::random_device{}()));
+    explicit ScratchDir(const std::string& tag)
+        : path_(std::filesystem::temp_directory_path() /
+                ("zunt_areas_" + tag + "_" + std::to_string(std::random_device{}()))) {
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
     ~ScratchDir() { std::filesystem::remove_all(path_); }
+    std::string root() const { return path_.string(); }
     std::string path(const std::string& name) const { return (path_ / name).string(); }
     std::string write(const std::string& name, const std::string& bytes) const {
         const auto p = path_ / name;
@@ -95,10 +92,6 @@ private:
 inline std::string fixture(const std::string& name) {
     return std::string(ZUNT_FIXTURES_DIR) + "/maximus/" + name;
 }
-
-}  // namespace zunt::testing
-
-namespace zunt::testing {
 
 inline std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
