@@ -1,89 +1,112 @@
-// Counting runs that load the file areas: the area and maxfiles.idx stops,
-// and the real Maximus files of the fixtures.
+// Counting runs that load the file areas: which FILES.BBS each download is
+// counted in, for ASCII area files, farea.dat records and maxfiles.idx
+// entries built byte by byte and the real Maximus files of the fixtures, and
+// the loading stops.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
+#include "areas/area_test_util.h"
 #include "e2e/e2e_util.h"
 
 namespace zunt::e2e {
 namespace {
 
+using zunt::testing::build_farea;
+using zunt::testing::maxfiles_record;
+using zunt::testing::TestArea;
+
 const std::string kReading = "\xFE Reading config...\n";
-const std::string kCtl = "counterstyle 1\r\ncounterlength 3\r\nlogfile zunt.log\r\nbbslog max.log\r\n";
-const std::string kDownload = "+ 16 Dec 04:59:11 MAX  DL-Z files\\util\\tool.zip\r\n";
+const std::string kCtl = "counterstyle 1\r\ncounterlength 2\r\nlogfile zunt.log\r\nbbslog max.log\r\n";
+
+std::string download(const std::string& path) { return "* 16 Dec 04:59:11 MAX  DL-Z " + path + "\r\n"; }
 
 std::string fixture(const std::string& name) {
     std::ifstream in(std::string(ZUNT_FIXTURES_DIR) + "/maximus/" + name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The activity log's lines from the area step on, without day and time.
-std::vector<std::string> area_log_lines(const std::string& text) {
+// The activity log's lines without day and time, from the line that has
+// `from` on (all lines when empty); with level2_only, only the lines that
+// say where a list was found.
+std::vector<std::string> log_lines(const Sandbox& box, const std::string& from, bool level2_only = false) {
+    const std::string log = std::regex_replace(
+        box.read("zunt.log"), std::regex("(^|\n)(.) [ 0-9]\\d \\w{3} \\d\\d:\\d\\d:\\d\\d "), "$1$2 ");
     std::vector<std::string> lines;
-    bool on = false;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        line = line.size() > 18 ? line.substr(0, 2) + line.substr(18) : line;
-        if (line.find("Reading area configuration") != std::string::npos) on = true;
-        if (on) lines.push_back(line);
-        start = end + 2;
+    bool on = from.empty();
+    for (std::size_t at = 0, end = 0; at < log.size(); at = end + 2) {
+        end = std::min(log.find("\r\n", at), log.size());
+        const std::string line = log.substr(at, end - at);
+        on = on || line.find(from) != std::string::npos;
+        if (on && (!level2_only || line.find("No FILES.BBS") != std::string::npos)) lines.push_back(line);
     }
     return lines;
 }
 
+// The report of the counting pass: the console lines after its progress line
+// up to the statistics or clean-up line.
+std::string pass_report(const std::string& err) {
+    const std::string head = "\xFE Scanning FILES.BBS\n";
+    const std::size_t at = err.find(head);
+    if (at == std::string::npos) return "no pass: " + err;
+    const std::size_t from = at + head.size();
+    return err.substr(from, err.find('\xFE', from) - from);
+}
+
 TEST(AreasE2E, LoadingStops) {
-    const std::string head = kReading + "\xFE Parsing max.log 1 files\n\xFE Reading area config\n";
-    struct Case {
-        const char* name;
+    const std::string syntax = "  Syntax error in ascii area file", logged = "! ZUNT Syntax error in ascii area file";
+    const struct {
         std::string ctl;
+        std::string areas;  // areas.txt
         std::string err_tail;
         std::vector<std::string> log;
-    };
-    const Case cases[] = {
-        {"farea.idx missing", "farea max/farea.dat\r\n",
-         "  Couldn't open farea.dat/farea.idx: No such file or directory\n",
+    } cases[] = {
+        {"farea max/farea.dat\r\n", "", "  Couldn't open farea.dat/farea.idx: No such file or directory\n",
          {"! ZUNT Couldn't open max/farea.dat/farea.idx, rc=2"}},
-        {"not a farea.dat", "farea max/bad.dat\r\n", "  No valid Maximus 3.x farea.dat file",
+        // Refused before farea.idx is looked for.
+        {"farea max/bad.dat\r\n", "", "  No valid Maximus 3.x farea.dat file",
          {"! ZUNT max/bad.dat is no valid Maximus 3.x farea.dat file"}},
-        {"ascii syntax", "asciiareafile areas.txt\r\n", "  Syntax error in ascii area file",
-         {"! ZUNT Syntax error in ascii area file"}},
-        {"maxfiles.idx missing", "farea board/farea.dat\r\nmaxfilesidx board/none.idx\r\n",
+        {"farea board/farea.dat\r\nmaxfilesidx board/none.idx\r\n", "",
          "\xFE Opening maxfiles.idx\n  Couldn't open maxfiles.idx: No such file or directory\n",
-         {"* ZUNT Reading maxfiles.idx into memory",
-          "! ZUNT Couldn't open \"board/none.idx\", rc=2"}},
+         {"* ZUNT Reading maxfiles.idx into memory", "! ZUNT Couldn't open \"board/none.idx\", rc=2"}},
+        // A tab belongs to its field: one field, like a lone one, an empty
+        // line or a line of blanks.
+        {"asciiareafile areas.txt\r\n", "Util files\\util\r\nLonely\r\n", syntax, {logged}},
+        {"asciiareafile areas.txt\r\n", "Util\tfiles\\util\r\n", syntax, {logged}},
+        {"asciiareafile areas.txt\r\n", "Util files\\util\r\n\r\n", syntax, {logged}},
+        {"asciiareafile areas.txt\r\n", "Util files\\util\r\n   \r\n", syntax, {logged}},
+        {"asciiareafile areas.txt\r\n", "\r\nUtil files\\util\r\n", syntax, {logged}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ctl + c.areas);
         Sandbox box;
         box.write("zunt.ctl", kCtl + c.ctl);
-        box.write("max.log", kDownload);
+        box.write("max.log", download("files\\util\\tool.zip"));
         box.write("max/farea.dat", fixture("farea.dat"));
         box.write("max/bad.dat", "NOT MAXIMUS");
-        box.write("areas.txt", "Util files\\util\r\nLonely\r\n");
+        box.write("areas.txt", c.areas);
         box.write("board/farea.dat", fixture("farea.dat"));
         box.write("board/farea.idx", fixture("farea.idx"));
         RunResult r = box.run({"/czunt.ctl"});
-        EXPECT_EQ(r.exit_code, 1) << c.name;
-        EXPECT_EQ(r.err, head + c.err_tail) << c.name;
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(r.err, kReading + "\xFE Parsing max.log 1 files\n\xFE Reading area config\n" + c.err_tail);
         std::vector<std::string> want = {"* ZUNT Reading area configuration into memory"};
         want.insert(want.end(), c.log.begin(), c.log.end());
-        want.push_back("+ ZUNT End.");
-        want.push_back("");
-        EXPECT_EQ(area_log_lines(box.read("zunt.log")), want) << c.name;
+        want.insert(want.end(), {"+ ZUNT End.", ""});
+        EXPECT_EQ(log_lines(box, "Reading area configuration"), want);
     }
 }
 
-
 // The real Maximus files of a Unix board: areas, the download directory and
-// maxfiles.idx (relaxed) each find a list.
+// maxfiles.idx (relaxed) each find a list. Found in maxfiles.idx under
+// another extension, the statistics name the file as the area lists it.
 TEST(AreasE2E, RealMaximusBoard) {
     Sandbox box;
     box.write("zunt.ctl", kCtl + "farea max/farea.dat\r\nmaxfilesidx max/maxfiles.idx\r\n"
-                                 "relaxedindexmatch yes\r\n");
+                                 "relaxedindexmatch yes\r\nstatistics zunt.sta\r\n");
     for (const char* f : {"farea.dat", "farea.idx", "maxfiles.idx"}) box.write(std::string("max/") + f, fixture(f));
     box.write("files/util/files.bbs", fixture("filesbbs/util_files.bbs"));
     box.write("lists/games.bbs", fixture("filesbbs/games.bbs"));
@@ -91,9 +114,8 @@ TEST(AreasE2E, RealMaximusBoard) {
     box.write("upload/files.bbs", "NEW.ZIP      [ 1] Just in\r\n");
     std::string log;
     for (const char* path : {"files/util/pkz204g.exe", "incoming/nethack.lzh", "upload/new.zip",
-                             "nowhere/unknown.zip", "files/docs/fts-0001.txt"}) {
-        log += std::string("+ 16 Dec 04:59:11 MAX  DL-Z ") + path + "\r\n";
-    }
+                             "nowhere/unknown.zip", "files/docs/fts-0001.txt"})
+        log += download(path);
     box.write("max.log", log);
     RunResult r = box.run({"/czunt.ctl"});
     EXPECT_EQ(r.exit_code, 0);
@@ -101,16 +123,133 @@ TEST(AreasE2E, RealMaximusBoard) {
                              "  Incremented DLC for nethack.zip by 1 to 4\n",
                              "  Incremented DLC for new.zip by 1 to 2\n",
                              "  No area for \"unknown.zip\", skipping file!\n",
-                             "  No existing DLC for fts-0001.txt, created new one!\n"}) {
+                             "  No existing DLC for fts-0001.txt, created new one!\n"})
         EXPECT_NE(r.err.find(line), std::string::npos) << line << r.err;
+    const std::vector<std::string> want = {
+        "# ZUNT No FILES.BBS for \"incoming/nethack.lzh\" in Area.Dat or DL dir, used Maxfiles.Idx",
+        "+ ZUNT No FILES.BBS for \"nowhere/unknown.zip\" in Area.Dat or nowhere/",
+        "# ZUNT No FILES.BBS for \"upload/new.zip\" in Area.Dat, used FILES.BBS in DL dir"};
+    EXPECT_EQ(log_lines(box, "", true), want);
+    EXPECT_NE(box.read("zunt.sta").find(std::string("incoming/nethack.zip\0", 21)), std::string::npos);
+}
+
+// Each ASCII area file line form, and the list that a download from its
+// directory is then counted in.
+TEST(AreasE2E, AsciiAreaFileFields) {
+    const std::pair<const char*, bool> cases[] = {  // the line; counted in lists/util.bbs
+        {"Util Files\\Util\r\n", false},
+        {"Util Files\\Util\\\r\n", false},
+        {"   Util    files\\util     Lists\\UTIL.BBS\r\n", true},
+        {"Util files\\util lists\\util.bbs lists\\other.bbs\r\n", true},
+        {"Util files\\util lists\\util.bbs", true},
+        {"Util files\\util lists\\util.bbs\r\nAgain files\\util\r\n", true},
+    };
+    for (const auto& [line, in_lists] : cases) {
+        Sandbox box;
+        box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\n");
+        box.write("areas.txt", line);
+        box.write("max.log", download("files\\util\\tool.zip"));
+        box.write("files/util/files.bbs", "tool.zip [ 1] In the directory\r\n");
+        box.write("lists/util.bbs", "tool.zip [ 5] In the lists\r\n");
+        box.write("lists/other.bbs", "tool.zip [ 7] Never\r\n");
+        RunResult r = box.run({"/czunt.ctl"});
+        EXPECT_EQ(r.exit_code, 0) << line;
+        EXPECT_EQ(pass_report(r.err), in_lists ? "  Incremented DLC for tool.zip by 1 to 6\n"
+                                               : "  Incremented DLC for tool.zip by 1 to 2\n")
+            << line;
+        EXPECT_EQ(box.read("lists/other.bbs"), "tool.zip [ 7] Never\r\n") << line;
+        EXPECT_TRUE(log_lines(box, "", true).empty()) << line;
     }
-    const std::vector<std::string> lines = area_log_lines(box.read("zunt.log"));
-    for (const char* line :
-         {"# ZUNT No FILES.BBS for \"incoming/nethack.lzh\" in Area.Dat or DL dir, used Maxfiles.Idx",
-          "# ZUNT No FILES.BBS for \"upload/new.zip\" in Area.Dat, used FILES.BBS in DL dir",
-          "+ ZUNT No FILES.BBS for \"nowhere/unknown.zip\" in Area.Dat or nowhere/"}) {
-        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+}
+
+// farea.dat records: the attribute mask, overrides, heap strings in any
+// case, an empty FILES.BBS string; then maxfiles.idx strict and relaxed.
+TEST(AreasE2E, FareaRecordsAndMaxfilesIndex) {
+    std::vector<TestArea> areas(6);
+    areas[0] = {"Division", "files\\div\\", "lists\\div.bbs", 0x4000, 0, 8, 64};
+    areas[1] = {"Util", "Files\\Util\\", "Lists\\UTIL.BBS", 0x0FFF, 3, 8, 80};
+    areas[2] = {"Games", "files\\games\\", "", 0, 0, 8, 64};
+    areas[3] = {"Hidden", "files\\hidden\\", "lists\\hidden.bbs", 0x1000, 0, 8, 64};
+    areas[4] = {"Cdrom", "cd\\util\\", "", 0, 0, 8, 64};
+    areas[5] = {"Arc", "arc\\", "Lists\\Arc.bbs", 0, 0, 8, 64};
+    const auto farea = build_farea(areas);
+    const std::string index = maxfiles_record("GAME.ZIP", 4) + maxfiles_record("ABCDEFGH.ZIP", 5, 'X') +
+                              maxfiles_record("OLD.LZH", 5) + std::string(1, 'Z');  // 49 bytes: 3 records
+    const std::string by_index = "# ZUNT No FILES.BBS for \"elsewhere\\";
+    const std::string by_index_tail = "\" in Area.Dat or DL dir, used Maxfiles.Idx";
+    const struct {
+        const char* path;
+        bool relaxed;
+        std::string report;
+        bool location;  // a line says the list was found in maxfiles.idx
+    } cases[] = {
+        {"files\\util\\tool.zip", false, "  Incremented DLC for tool.zip by 1 to 4\n", false},
+        {"files\\games\\chess.zip", false, "  Incremented DLC for chess.zip by 1 to 10\n", false},
+        {"files\\hidden\\x.zip", false, "  No area for \"x.zip\", skipping file!\n", false},
+        {"files\\div\\x.zip", false, "  No area for \"x.zip\", skipping file!\n", false},
+        // maxfiles.idx: an area without FILES.BBS string gives its download
+        // directory's files.bbs.
+        {"elsewhere\\game.zip", false, "  Incremented DLC for game.zip by 1 to 3\n", true},
+        {"elsewhere\\abcdefgh.zip", false, "  Incremented DLC for abcdefgh.zip by 1 to 2\n", true},
+        {"elsewhere\\old.zip", false, "  No area for \"old.zip\", skipping file!\n", false},
+        {"elsewhere\\old.zip", true, "  Incremented DLC for old.lzh by 1 to 6\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.path) + (c.relaxed ? " relaxed" : ""));
+        Sandbox box;
+        box.write("zunt.ctl", kCtl + "farea max\\farea.dat\r\nmaxfilesidx max\\maxfiles.idx\r\n" +
+                                  (c.relaxed ? "relaxedindexmatch yes\r\n" : ""));
+        box.write("max/farea.dat", farea.dat);
+        box.write("max/farea.idx", farea.idx);
+        box.write("max/maxfiles.idx", index);
+        box.write("max.log", download(c.path));
+        box.write("lists/util.bbs", "tool.zip [ 3] Tool\r\n");
+        box.write("lists/hidden.bbs", "x.zip [ 3] Hidden\r\n");
+        box.write("lists/div.bbs", "x.zip [ 3] Division\r\n");
+        box.write("files/games/files.bbs", "chess.zip [ 9] Chess\r\n");
+        box.write("cd/util/files.bbs", "game.zip [ 2] Game\r\n");
+        // The FILES.BBS string of an index hit is used as stored.
+        box.write("Lists/Arc.bbs", "abcdefgh.zip [ 1] Long name\r\nold.lzh [ 5] Old\r\n");
+        RunResult r = box.run({"/czunt.ctl"});
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(pass_report(r.err), c.report);
+        std::vector<std::string> want;
+        if (c.location) want.push_back(by_index + std::string(c.path).substr(10) + by_index_tail);
+        std::vector<std::string> got = log_lines(box, "", true);
+        std::erase_if(got, [](const std::string& line) { return line[0] != '#'; });
+        EXPECT_EQ(got, want);
     }
+}
+
+// A farea.dat of only its magic number and an empty farea.idx: no areas.
+TEST(AreasE2E, FareaWithoutRecords) {
+    Sandbox box;
+    box.write("zunt.ctl", kCtl + "farea max\\farea.dat\r\n");
+    box.write("max/farea.dat", std::string("\x3A\x95\x01\x1A", 4));
+    box.write("max/farea.idx", "");
+    box.write("max.log", download("files\\util\\tool.zip"));
+    RunResult r = box.run({"/czunt.ctl"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(pass_report(r.err), "  No area for \"tool.zip\", skipping file!\n");
+}
+
+// With UseAreaDatFirst no the download directory is tried first, and the
+// log says when the area's list was used instead.
+TEST(AreasE2E, DownloadDirectoryFirst) {
+    Sandbox box;
+    box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\nuseareadatfirst no\r\n");
+    box.write("areas.txt", "Area area lists\\area.bbs\r\n");
+    box.write("lists/area.bbs", "a.zip [ 1] A\r\n");
+    box.write("dl/files.bbs", "b.zip [ 1] B\r\n");
+    box.write("max.log", download("area\\a.zip") + download("dl\\b.zip") + download("none\\c.zip"));
+    RunResult r = box.run({"/czunt.ctl"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(pass_report(r.err), "  Incremented DLC for a.zip by 1 to 2\n  Incremented DLC for b.zip by 1 to 2\n"
+                                  "  No area for \"c.zip\", skipping file!\n");
+    const std::vector<std::string> want = {
+        "# ZUNT No FILES.BBS for \"area\\a.zip\" in DL dir found, using Area.Dat",
+        "+ ZUNT No FILES.BBS for \"none\\c.zip\" in Area.Dat or none\\"};
+    EXPECT_EQ(log_lines(box, "", true), want);
 }
 
 }  // namespace

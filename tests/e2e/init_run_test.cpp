@@ -1,3 +1,6 @@
+// The initialization run as the sysop sees it: each kind of FILES.BBS line
+// after /i, the sort, the statistics set from the counts, and the run's
+// frame and stops.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +18,8 @@ namespace {
 
 const std::string kHead = "\xFE Reading config...\n\xFE Initializing all counters\n";
 const std::string kCtl = "counterstyle 1\r\ncounterlength 3\r\nlogfile zunt.log\r\n";
+const std::string kNoAreas = "  Area.Dat and ASCII Areafile not specified. CD-ROM/Init Runs not possible.\n";
+const std::string kLogHead = "+ ZUNT Begin, ZUNT 1.30.wb\n* ZUNT Initializing all counters...\n";
 
 std::string log_without_times(const std::string& log) {
     return std::regex_replace(log, std::regex("(^|\n)(.) [ 0-9]\\d \\w{3} \\d\\d:\\d\\d:\\d\\d "), "$1$2 ");
@@ -48,6 +53,7 @@ const std::string kUtilWant =
     "+and more\r\nzip.zip       [ 12] Packer\r\n\x10!SYSOP\r\n*.txt         [  7] texts\r\n"
     "last.zip      [  2] end\r\nlong.zip      [  0] " + std::string(3000, 'x') + "\r\n";
 
+// Counts are set, not added; a field of 0 leaves an entry alone.
 TEST(InitRunE2E, RewritesEveryListAndSetsTheStatistics) {
     Sandbox box;
     box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\nstatistics zunt.sta\r\n"
@@ -56,7 +62,7 @@ TEST(InitRunE2E, RewritesEveryListAndSetsTheStatistics) {
     box.write("files/util/files.bbs", kUtilList);
     box.write("files/util/readme.txt", "r");
     box.write("files/docs/list.bbs", "b.txt  [1] Bee\r\na.txt Ay\r\n");
-    box.write("zunt.sta", stat_bytes({{"files/util/zip.zip", 50}, {"other", 9}}));
+    box.write("zunt.sta", stat_bytes({{"files/util/zip.zip", 50}, {"files/util/tool.zip", 4}, {"other", 9}}));
 
     RunResult r = box.run({"/czunt.ctl", "/i"});
     EXPECT_EQ(r.exit_code, 0);
@@ -72,31 +78,34 @@ TEST(InitRunE2E, RewritesEveryListAndSetsTheStatistics) {
     EXPECT_EQ(box.read("files/docs/list.bak"), "b.txt  [1] Bee\r\na.txt Ay\r\n");
     EXPECT_FALSE(box.exists("files/gone"));
     EXPECT_EQ(log_without_times(box.read("zunt.log")),
-              crlf("+ ZUNT Begin, ZUNT 1.30.wb\n* ZUNT Initializing all counters...\n"
-                   "* ZUNT Opening statistics file: zunt.sta\n"
-                   "* ZUNT Reading area configuration into memory\n"
-                   "  ZUNT Initializing file area Util (files/util/files.bbs)\n"
-                   "  ZUNT Initializing file area Gone (files/gone/files.bbs)\n"
-                   "! ZUNT Couldn't open files/gone/files.bbs, file area skipped! (errno=2)\n"
-                   "  ZUNT Initializing file area Docs (files/docs/list.bbs)\n"
-                   "+ ZUNT End. 3 file areas initialized.\n\n"));
-    const Counts want = {{"files/docs/b.txt", 1},    {"files/util/edit.zip", 3},
-                         {"files/util/last.zip", 2}, {"files/util/readme.txt", 7},
-                         {"files/util/zip.zip", 12}, {"other", 9}};
+              crlf(kLogHead + "* ZUNT Opening statistics file: zunt.sta\n"
+                              "* ZUNT Reading area configuration into memory\n"
+                              "  ZUNT Initializing file area Util (files/util/files.bbs)\n"
+                              "  ZUNT Initializing file area Gone (files/gone/files.bbs)\n"
+                              "! ZUNT Couldn't open files/gone/files.bbs, file area skipped! (errno=2)\n"
+                              "  ZUNT Initializing file area Docs (files/docs/list.bbs)\n"
+                              "+ ZUNT End. 3 file areas initialized.\n\n"));
+    const Counts want = {{"files/docs/b.txt", 1},     {"files/util/edit.zip", 3},  {"files/util/last.zip", 2},
+                         {"files/util/readme.txt", 7}, {"files/util/tool.zip", 4}, {"files/util/zip.zip", 12},
+                         {"other", 9}};
     EXPECT_EQ(stat_counts(box.read("zunt.sta")), want);
 }
 
-TEST(InitRunE2E, NoAreasNoStatistics) {
+// Without an area file nothing is visited, but the statistics are still
+// read and written back.
+TEST(InitRunE2E, NoAreaFileStillRewritesTheStatistics) {
     Sandbox box;
-    box.write("zunt.ctl", kCtl);
-    RunResult r = box.run({"/czunt.ctl", "/i"});
+    box.write("zunt.ctl", kCtl + "statistics zunt.sta\r\n");
+    const std::string bytes = stat_bytes({{"files/util/a.zip", 9}});
+    box.write("zunt.sta", bytes);
+    const RunResult r = box.run({"/czunt.ctl", "/i"});
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.err, "\xFE Reading config...\n"
-                     "  Area.Dat and ASCII Areafile not specified. CD-ROM/Init Runs not possible.\n"
-                     "\xFE Initializing all counters\n\xFE Cleaning up, done!\n\n");
+    EXPECT_EQ(r.err, "\xFE Reading config...\n" + kNoAreas +
+                         "\xFE Initializing all counters\n\xFE Reading statistics...\n"
+                         "\xFE Writing statistics...\n\xFE Cleaning up, done!\n\n");
+    EXPECT_EQ(box.read("zunt.sta"), bytes);
     EXPECT_EQ(log_without_times(box.read("zunt.log")),
-              crlf("+ ZUNT Begin, ZUNT 1.30.wb\n* ZUNT Initializing all counters...\n"
-                   "+ ZUNT End. 0 file areas initialized.\n\n"));
+              crlf(kLogHead + "* ZUNT Opening statistics file: zunt.sta\n+ ZUNT End. 0 file areas initialized.\n\n"));
 }
 
 TEST(InitRunE2E, FailedStatisticsWriteIsLoggedBeforeTheEnd) {
@@ -120,38 +129,77 @@ TEST(InitRunE2E, FailedStatisticsWriteIsLoggedBeforeTheEnd) {
 
 TEST(InitRunE2E, AreaConfigurationFailuresStop) {
     const struct {
-        const char* name;
         std::string settings;
         std::string areas;  // written as areas.txt when not empty
         std::string err;    // after "Reading area config"
         std::string log;    // the level-4 line and the End line
     } cases[] = {
-        {"ascii file missing", "asciiareafile nope.txt\r\n", "",
-         "  Couldn't open ascii area file: No such file or directory\n",
+        {"asciiareafile nope.txt\r\n", "", "  Couldn't open ascii area file: No such file or directory\n",
          "! ZUNT Couldn't open nope.txt, rc=2\n+ ZUNT End. 0 files processed\n"},
-        {"ascii syntax", "asciiareafile areas.txt\r\n", "Lonely\r\n", "  Syntax error in ascii area file",
+        {"asciiareafile areas.txt\r\n", "Lonely\r\n", "  Syntax error in ascii area file",
          "! ZUNT Syntax error in ascii area file\n+ ZUNT End. 0 files processed\n"},
-        {"farea missing", "farea nope.dat\r\n", "",
-         "  Couldn't open file: No such file or directory\n",
+        {"farea nope.dat\r\n", "", "  Couldn't open file: No such file or directory\n",
          "! ZUNT Couldn't open nope.dat, errno=2\n+ ZUNT End. 0 files processed\n"},
-        {"farea invalid", "farea areas.txt\r\n", "not a farea.dat at all\r\n",
-         "  No valid Maximus 3.x farea.dat file",
-         "! ZUNT areas.txt is no valid Maximus 3.x farea.dat file\n"
-         "+ ZUNT End. 0 file areas initialized.\n"},
+        {"farea areas.txt\r\n", "not a farea.dat at all\r\n", "  No valid Maximus 3.x farea.dat file",
+         "! ZUNT areas.txt is no valid Maximus 3.x farea.dat file\n+ ZUNT End. 0 file areas initialized.\n"},
     };
     for (const auto& c : cases) {
         Sandbox box;
         box.write("zunt.ctl", kCtl + c.settings);
         if (!c.areas.empty()) box.write("areas.txt", c.areas);
         RunResult r = box.run({"/czunt.ctl", "/i"});
-        EXPECT_EQ(r.exit_code, 1) << c.name;
-        EXPECT_EQ(r.err, kHead + "\xFE Reading area config\n" + c.err) << c.name;
+        EXPECT_EQ(r.exit_code, 1) << c.settings;
+        EXPECT_EQ(r.err, kHead + "\xFE Reading area config\n" + c.err) << c.settings;
         EXPECT_EQ(log_without_times(box.read("zunt.log")),
-                  crlf("+ ZUNT Begin, ZUNT 1.30.wb\n* ZUNT Initializing all counters...\n"
-                       "* ZUNT Reading area configuration into memory\n" +
-                       c.log + "\n"))
-            << c.name;
+                  crlf(kLogHead + "* ZUNT Reading area configuration into memory\n" + c.log + "\n"))
+            << c.settings;
     }
+}
+
+// One list initialized with the settings; its backup is the list as it was.
+std::string initialized(const std::string& settings, const std::string& list) {
+    Sandbox box;
+    box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\n" + settings);
+    box.write("areas.txt", "Util files/util\r\n");
+    box.write("files/util/files.bbs", list);
+    const RunResult r = box.run({"/czunt.ctl", "/i"});
+    EXPECT_EQ(r.exit_code, 0) << list << "\n" << r.err;
+    EXPECT_EQ(box.read("files/util/files.bak"), list);
+    return box.read("files/util/files.bbs");
+}
+
+TEST(InitRunE2E, LinesRebuilt) {
+    const struct {
+        std::string settings, list, want;
+    } cases[] = {
+        {"", "FILE.ZIP  Text\r\n", "FILE.ZIP      [  0] Text\r\n"},
+        {"zeropadd yes\r\n", "FILE.ZIP  Text\r\n", "FILE.ZIP      [000] Text\r\n"},
+        // Any closing bracket.
+        {"", "FILE.ZIP (12) Text\r\nF2.ZIP [12) Text\r\n", "FILE.ZIP      [ 12] Text\r\nF2.ZIP        [ 12] Text\r\n"},
+        // A long name keeps one blank; a prefix is cut back to the column.
+        {"", "VERYLONGNAME.ZIP        [5] Text\r\n", "VERYLONGNAME.ZIP [  5] Text\r\n"},
+        {"", "A.ZIP" + std::string(10, ' ') + "[5] x\r\n", "A.ZIP         [  5] x\r\n"},
+        {"", "F.ZIP /b [ 3] Some   \r\n", "F.ZIP /b      [  3] Some\r\n"},
+        {"", "X.ZIP (c) 1995\r\n", "X.ZIP         [  0] (c) 1995\r\n"},
+        {"", "FILE.ZIP\r\n", "FILE.ZIP      [  0] \r\n"},
+        {"counterstyle 4\r\n", "Y.ZIP <>\r\n", "Y.ZIP         <  0>\r\n"},
+        {"", "\tTAB.ZIP x\r\n", "\tTAB.ZIP      [  0] x\r\n"},
+        {"tabulate 1\r\n", "FILE.ZIP  Text\r\nB.ZIP   <7> x\r\n", "FILE.ZIP  [  0] Text\r\nB.ZIP [  7] x\r\n"},
+        {"maxdesclen 20\r\n", "FILE.ZIP  Text is a long one\r\n- a comment that is not cut at all\r\n",
+         "FILE.ZIP      [  0] \r\n- a comment that is not cut at all\r\n"},
+        // Other lines as read; a last line without line end gets one.
+        {"", "-- Util --  \r\n\r\n cont  \r\n+plus\r\n\x10!SYSOP\r\nlast.zip [1] no line end",
+         "-- Util --  \r\n\r\n cont  \r\n+plus\r\n\x10!SYSOP\r\nlast.zip      [  1] no line end\r\n"},
+        {"killhardspace yes\r\n", "\xFF" "cont\r\na.zip\xFF[2]\xFFx\r\n", " cont\r\na.zip         [  2] x\r\n"},
+        {"", "", ""},
+        // Name sorts are stable both ways; a continuation line travels with
+        // its file line.
+        {"sortby name\r\nsortorder ascending\r\n", "b.zip x\r\n first\r\na.zip y\r\nb.zip x\r\n second\r\n",
+         "a.zip         [  0] y\r\nb.zip         [  0] x\r\n first\r\nb.zip         [  0] x\r\n second\r\n"},
+        {"sortby name\r\nsortorder descending\r\n", "b.zip x\r\n first\r\na.zip y\r\nb.zip x\r\n second\r\n",
+         "b.zip         [  0] x\r\n first\r\nb.zip         [  0] x\r\n second\r\na.zip         [  0] y\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(initialized(c.settings, c.list), c.want) << c.settings << c.list;
 }
 
 TEST(InitRunE2E, SortsByFileDate) {
@@ -167,8 +215,7 @@ TEST(InitRunE2E, SortsByFileDate) {
     RunResult r = box.run({"/czunt.ctl", "/i"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(box.read("files/files.bbs"),
-              "gone.zip      [  0] Gone\r\nold.zip       [  0] Old\r\n more\r\n"
-              "new.zip       [  0] New\r\n");
+              "gone.zip      [  0] Gone\r\nold.zip       [  0] Old\r\n more\r\nnew.zip       [  0] New\r\n");
 }
 
 }  // namespace
