@@ -41,7 +41,6 @@ TEST_F(ControlFile, ResultCodes) {
         {kArea + "top 0\r\n", ConfigResult::illegal_top},
         {kArea + "maxdesclen 1025\r\n", ConfigResult::illegal_max_desc_len},
         {kArea + "sortby date\r\nsortorder ascending\r\n", ConfigResult::ok},
-        {"farea f\r\ncounterlength 1\r\n", ConfigResult::need_counter_style},
     };
     for (const auto& [text, want] : cases) EXPECT_EQ(read(text), want) << text;
     EXPECT_EQ(read("counterstyle 1\r\ncounterlength 1\r\nsortby name\r\n"), ConfigResult::no_area_file);
@@ -51,7 +50,6 @@ TEST_F(ControlFile, ResultCodes) {
 
 TEST_F(ControlFile, ValuesAndDefaults) {
     ASSERT_EQ(read(kArea), ConfigResult::ok);
-    EXPECT_EQ(s.system_name, "!Systemname not defined!");
     EXPECT_EQ(s.tabulate_column, 14);
     EXPECT_TRUE(s.use_area_dat_first);
     ASSERT_EQ(read("FArea C:\\Max\\FArea\\\r\nCounterStyle  2\r\nCOUNTERLENGTH +4x\r\n"

@@ -50,7 +50,6 @@ TEST(LineReader, Table) {
         {"a\rb\r\n", 0, CtrlZ::ends_file, "a\rb|c|5 "},
         {"\r\n\r\nx\r\n", 0, CtrlZ::ends_file, "|c|2 |c|4 x|c|7 "},
         {"a\r\nb\x1A" "c\r\nd\r\n", 0, CtrlZ::ends_file, "a|c|3 b|c|4 "},
-        {"a\r\n\x1A", 0, CtrlZ::ends_file, "a|c|3 "},
         {"a\x1A" "b\r\nc\x1A\x1A", 0, CtrlZ::trailing_only, "a\x1A" "b|c|5 c|c|8 "},
         {"abcdefg\r\nhi\r\n", 3, CtrlZ::ends_file, "abc|c|3 def|c|6 g|c|9 hi|c|13 "},
         {"abc\r\nd", 3, CtrlZ::ends_file, "abc|c|3 |c|5 d|-|6 "},

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "areas/area_test_util.h"
+#include "stats/top_files.h"
 #include "support/fault_env.h"
 
 namespace zunt {
@@ -36,7 +37,6 @@ TEST(StatTable, UpdateAddsSetsSaturatesAndRefusesLongNames) {
         {"c:\\a.zip", StatUpdate::add, 65536, StatUpdateResult::recorded, 65543},  // wide in memory
         {"c:\\a.zip", StatUpdate::add, -70000, StatUpdateResult::recorded, 0},
         {"c:\\a.zip", StatUpdate::set, 65535, StatUpdateResult::recorded, 65535},
-        {"c:\\a.zip", StatUpdate::add, kMax, StatUpdateResult::recorded, 0xFFFFFFFFu},
         {"c:\\a.zip", StatUpdate::add, kMax, StatUpdateResult::recorded, 0xFFFFFFFFu},
     };
     StatTable t;
@@ -133,6 +133,31 @@ TEST(StatTable, MissingFileIsToldApartFromFailures) {
         testing::FaultEnv env(default_env(), n);
         EXPECT_EQ(read_statistics(env, path, t), StatReadResult::open_failed) << n;
         EXPECT_EQ(env.last_error(), EIO) << n;
+    }
+}
+
+TEST(TopFiles, SortKeepsFileOrderAmongEqualCounts) {
+    std::vector<TopEntry> e = {{"A", 1}, {"B", 2}, {"C", 1}, {"D", 2}, {"E", 65535}};
+    sort_top_files(e);
+    std::string order;
+    for (const auto& x : e) order += x.name;
+    EXPECT_EQ(order, "EBDAC");
+}
+
+// A title of 74 columns fills the box; a longer one pushes the border out
+// rather than being cut.
+TEST(TopFiles, TitleWidths) {
+    struct Case { std::string name, line; };
+    const Case cases[] = {
+        {std::string(57, 'N'), " \xBA The Top Files at " + std::string(57, 'N') + " \xBA"},
+        {std::string(59, 'N'), " \xBA The Top Files at " + std::string(59, 'N') + " \xBA"},
+    };
+    for (const Case& c : cases) {
+        ControlSettings s;
+        s.system_name = c.name;
+        const std::string text = format_text_bulletin({}, s);
+        const std::size_t from = text.find("\r\n") + 2;
+        EXPECT_EQ(text.substr(from, text.find("\r\n", from) - from), c.line) << c.name;
     }
 }
 
