@@ -1,10 +1,10 @@
-// Whole counting runs: which log lines are downloads, where each log is read
-// from next time, the console report, the activity log, every FILES.BBS and
-// its backup, and the statistics file.
+// Whole counting runs: the console report, the activity log, every
+// FILES.BBS and its backup, the statistics file and the position files. Which
+// log lines are downloads and where a log is read from next time are the log
+// scanner's unit tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <regex>
 #include <utility>
 
@@ -80,14 +80,6 @@ Counts stat_counts(const std::string& bytes) {
 // The control file, and a switch when not empty.
 std::vector<std::string> args(const char* extra) {
     return *extra ? std::vector<std::string>{"/czunt.ctl", extra} : std::vector<std::string>{"/czunt.ctl"};
-}
-
-// A scan position file: offset, length, text.
-std::string position(std::uint32_t offset, const std::string& text) {
-    std::string b;
-    for (std::uint32_t v : {offset, static_cast<std::uint32_t>(text.size())})
-        for (int i = 0; i < 4; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return b + text;
 }
 
 TEST(CountingRunE2E, WholeRunThenNothingThenMore) {
@@ -292,86 +284,6 @@ TEST(CountingRunE2E, StatisticsThatCannotBeWritten) {
                                   "  Error writing statistics!\n\xFE Cleaning up, done!\n\n");
     const std::vector<std::string> lines = log_lines(box);
     EXPECT_TRUE(has_line(lines, "! ZUNT Error writing statistics - stat file was not updated and may be damaged."));
-}
-
-// Without any area every download is reported as having none, which shows
-// exactly which files the logs gave.
-TEST(CountingRunE2E, WhichLogLinesAreDownloads) {
-    const std::string dl = "DL-Z ";
-    const struct {
-        std::string log;
-        std::string files;   // the "%d files" count
-        std::string report;  // the pass's "No area" lines; empty: "Nothing to do!"
-    } cases[] = {
-        {board(dl + "D:\\FILES\\UTIL\\TOOL.ZIP"), "1", "tool.zip"},
-        {board(dl + "d:\\files\\timeout.zip") + board(dl + "d:\\files\\end"), "0", ""},
-        {board(dl + "d:\\a\\b.pkt") + board(dl + "d:\\a\\b.mo3") + board(dl + "d:\\a\\b.req") +
-             board(dl + "d:\\a\\b.sun") + board(dl + "d:\\a\\b.qwk"), "0", ""},
-        {board(dl + "d:\\temp\\a.zip") + board(dl + "d:\\temp\\sub\\b.zip"), "1", "b.zip"},
-        {board(dl + "d:\\in\\a.tic"), "0", ""},
-        // The first configured token wins.
-        {board("sent: d:\\x\\first.zip DL-Z d:\\x\\second.zip") +
-             board("sent: d:\\x\\timeout.zip DL-Z d:\\x\\third.zip"), "1", "first.zip"},
-        {board("DL-"), "0", ""},
-        {board(dl + "d:\\x\\a.zip") + "\x1a" + board(dl + "d:\\x\\b.zip"), "1", "a.zip"},
-    };
-    for (const auto& c : cases) {
-        Sandbox box;
-        box.write("zunt.ctl", "counterstyle 1\r\ncounterlength 2\r\nbbslog max.log\r\n"
-                              "mailerstring sent:\r\nignorepath D:\\Temp\r\n");
-        box.write("max.log", c.log);
-        RunResult r = box.run({"/czunt.ctl"});
-        EXPECT_EQ(r.exit_code, 0) << c.log;
-        EXPECT_EQ(r.err, kReading + "  Area.Dat and ASCII Areafile not specified. CD-ROM/Init Runs not possible.\n"
-                             "\xFE Parsing max.log " + c.files + " files\n" +
-                             (c.report.empty() ? "\xFE Nothing to do!\n\n"
-                                               : "\xFE Scanning FILES.BBS\n  No area for \"" + c.report +
-                                                     "\", skipping file!\n\xFE Cleaning up, done!\n\n"))
-            << c.log;
-    }
-}
-
-// One log over six runs: first scan, new lines, nothing new, lines cut from
-// the front (the remembered line found again, reading goes on after it), a
-// log replaced by a smaller one, /f. The position file after each run.
-TEST(CountingRunE2E, ScanPositionAcrossRuns) {
-    const std::string a = board("DL-Z d:\\x\\a.zip"), b = board("DL-Z d:\\x\\b.zip"),
-                      c = board("DL-Z d:\\x\\c.zip"), d = board("DL-Z d:\\x\\d.zip"),
-                      e = board("DL-Z d:\\x\\e.zip");
-    const std::size_t n = a.size();
-    auto text = [](const std::string& line) { return line.substr(0, line.size() - 2); };
-    const std::string exact = "  ZUNT Exact match - no log scan necessary";
-    const struct {
-        std::string log;
-        const char* force;
-        std::string files;
-        std::string start_line;  // the line after "Parsing log", empty for the files count
-        std::string znt;
-    } steps[] = {
-        {a + b, "", "2", "", position(n, text(b))},
-        {a + b + c + d, "", "2", exact, position(3 * n, text(d))},
-        {a + b + c + d, "", "0", exact, position(3 * n, text(d))},
-        {b + c + d + e, "", "1", "  ZUNT Log position mismatch - scanning from start", position(3 * n, text(e))},
-        // The remembered offset lies beyond the log's end: no message.
-        {c + d, "", "2", "", position(n, text(d))},
-        {c + d, "/f", "2", "", position(n, text(d))},
-    };
-    Sandbox box;
-    box.write("zunt.ctl", "counterstyle 1\r\ncounterlength 2\r\nlogfile zunt.log\r\nbbslog max.log\r\n");
-    for (const auto& s : steps) {
-        SCOPED_TRACE(s.log + s.force);
-        box.write("max.log", s.log);
-        box.write("zunt.log", "");
-        RunResult r = box.run(args(s.force));
-        EXPECT_EQ(r.exit_code, 0);
-        EXPECT_NE(r.err.find("\xFE Parsing max.log " + s.files + " files\n"), std::string::npos) << r.err;
-        const std::vector<std::string> lines = log_lines(box);
-        ASSERT_GE(lines.size(), 4u);
-        const std::vector<std::string> want = {"+ ZUNT Begin, ZUNT 1.30.wb", "* ZUNT Parsing log: max.log",
-                                               s.start_line.empty() ? "* ZUNT " + s.files + " files processed" : s.start_line};
-        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 3), want);
-        EXPECT_EQ(box.read("max.znt"), s.znt);
-    }
 }
 
 // Logs that give nothing, and one that has the position files' extension.
