@@ -36,6 +36,9 @@ bool LineReader::fill() {
     }
     pos_ = 0;
     len_ = got;
+    // One search per buffer instead of one per line: a Ctrl-Z that ends
+    // the file is rare, and reading stops at the first.
+    ctrl_z_at_ = ctrl_z_ == CtrlZ::ends_file ? find_byte(0, len_, kCtrlZ) : len_;
     if (got == 0) eof_ = true;
     return got != 0;
 }
@@ -62,9 +65,11 @@ bool LineReader::read_line(std::string& line, std::size_t max_chars, bool* compl
         std::size_t start = pos_;
         std::size_t end = len_;
         if (max_chars != 0) end = std::min(end, pos_ + (max_chars - chars));
-        std::size_t stop = find_byte(pos_, end, '\n');
-        stop = find_byte(pos_, stop, '\r');
-        if (ctrl_z_ == CtrlZ::ends_file) stop = find_byte(pos_, stop, kCtrlZ);
+        std::size_t stop = std::min(find_byte(pos_, end, '\n'), std::max(ctrl_z_at_, pos_));
+        // Only a CR right before a LF (or at the end of what was searched,
+        // where a LF may follow) takes part in ending the line; any other
+        // CR is an ordinary character.
+        if (stop > pos_ && buf_[stop - 1] == '\r' && (stop == end || buf_[stop] == '\n')) --stop;
         chars += stop - pos_;
         pos_ = stop;
         line.append(buf_.data() + start, pos_ - start);

@@ -46,6 +46,7 @@ private:
     CtrlZ ctrl_z_;
     std::vector<char> buf_;
     std::size_t pos_ = 0, len_ = 0;
+    std::size_t ctrl_z_at_ = 0;  // first Ctrl-Z in the buffer (or len_), when it ends the file
     std::uint64_t offset_ = 0;
     bool eof_ = false;
     Errno error_ = 0;
