@@ -190,29 +190,9 @@ TEST(CountingRunE2E, NoSortCountsSeparatedDownloadsOneByOne) {
     EXPECT_EQ(stat_counts(box.read("zunt.sta")), want);
 }
 
-TEST(CountingRunE2E, TicCompanions) {
-    const std::pair<const char*, const char*> cases[] = {
-        // The file before a .tic travelled with it.
-        {"ignoretic yes\r\n", "  Incremented DLC for tool.zip by 1 to 4\n  Incremented DLC for zip.zip by 1 to 13\n"},
-        // The file after a .tic travelled with it.
-        {"ignoretic yes\r\nticfile before\r\n",
-         "  Incremented DLC for chess.zip by 1 to 10\n  Incremented DLC for zip.zip by 1 to 13\n"},
-    };
-    for (const auto& [settings, report] : cases) {
-        Sandbox box;
-        make_board(box, settings);
-        box.write("max.log", "");
-        box.write("binkd.log", sent("files\\in\\x.tic") + sent("files\\util\\tool.zip") + sent("files\\util\\zip.zip") +
-                                   sent("files\\games\\chess.zip") + sent("files\\in\\chess.tic"));
-        RunResult r = box.run({"/czunt.ctl"});
-        EXPECT_EQ(r.exit_code, 0);
-        EXPECT_EQ(pass_report(r.err), report + std::string("\xFE Writing statistics...\n\xFE Cleaning up, done!\n\n"))
-            << settings;
-    }
-}
-
 // A pass whose list ends up empty (every download travelled with a .tic
-// file) still reports its steps, and changes nothing.
+// file; which ones do is the pass's unit test) still reports its steps, and
+// changes nothing.
 TEST(CountingRunE2E, EmptyPassAfterTicCompanions) {
     for (const char* no_sort : {"", "ns"}) {
         Sandbox box;
@@ -269,21 +249,6 @@ TEST(CountingRunE2E, AreaFailureLeavesTheLogsForTheNextRun) {
     EXPECT_EQ(fixed.exit_code, 0);
     EXPECT_NE(fixed.err.find("  Incremented DLC for tool.zip by 1 to 4\n"), std::string::npos);
     EXPECT_TRUE(box.exists("max.znt"));
-}
-
-// A statistics file that cannot be written is reported; the lists are still
-// counted and the run ends normally.
-TEST(CountingRunE2E, StatisticsThatCannotBeWritten) {
-    Sandbox box;
-    make_board(box, "statistics nodir\\new.sta\r\n");
-    box.write("max.log", board("DL-Z files\\util\\tool.zip"));
-    box.write("binkd.log", "");
-    RunResult r = box.run({"/czunt.ctl"});
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(pass_report(r.err), "  Incremented DLC for tool.zip by 1 to 4\n\xFE Writing statistics...\n"
-                                  "  Error writing statistics!\n\xFE Cleaning up, done!\n\n");
-    const std::vector<std::string> lines = log_lines(box);
-    EXPECT_TRUE(has_line(lines, "! ZUNT Error writing statistics - stat file was not updated and may be damaged."));
 }
 
 // Logs that give nothing, and one that has the position files' extension.

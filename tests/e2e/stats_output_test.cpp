@@ -134,9 +134,6 @@ TEST(StatsOutputE2E, FailuresStopWithTheirMessages) {
         std::string log;    // the level-4 line, a regular expression
         bool text_written;
     } cases[] = {
-        {"statistics zunt.sta\r\ntextout top.txt\r\n", two,
-         "\xFE Creating statistics output\n  TextOut or BBSOut or Statfile not defined in zunt.ctl\n",
-         "TextOut or BBSOut or Statfile not defined in zunt\\.ctl", false},
         {kAllSet, "", reading + "  error reading from stat file\n",
          "ZUNT Non existing or incompatible stat file \\(zunt\\.sta, rc=2\\)", false},
         {kAllSet, le(5, 4) + std::string(202, '\0'), reading + "  error reading from stat file\n",
