@@ -114,7 +114,6 @@ TEST(AreasE2E, RealMaximusBoard) {
 TEST(AreasE2E, AsciiAreaFileFields) {
     const std::pair<const char*, bool> cases[] = {  // the line; counted in lists/util.bbs
         {"Util Files\\Util\r\n", false},
-        {"Util Files\\Util\\\r\n", false},
         {"   Util    files\\util     Lists\\UTIL.BBS\r\n", true},
         {"Util files\\util lists\\util.bbs lists\\other.bbs\r\n", true},
         {"Util files\\util lists\\util.bbs", true},

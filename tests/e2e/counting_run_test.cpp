@@ -105,19 +105,13 @@ TEST(CountingRunE2E, WholeRunThenNothingThenMore) {
     EXPECT_TRUE(std::regex_search(box.read("zunt.log"),
                                   std::regex("End\\. 10 files processed \\((10|5|3|2|1) files/s\\)\r\n")));
     const std::vector<std::string> want = {
-        "+ ZUNT Begin, ZUNT 1.30.wb",
-        "* ZUNT Opening statistics file: zunt.sta",
-        "# ZUNT Couldn't open stat file - creating new one",
-        "* ZUNT Parsing log: max.log",
-        "* ZUNT 7 files processed",
-        "* ZUNT Parsing log: binkd.log",
-        "* ZUNT 3 files processed",
-        "* ZUNT Reading area configuration into memory",
-        "  ZUNT Preprocessing downloads",
+        "+ ZUNT Begin, ZUNT 1.30.wb", "* ZUNT Opening statistics file: zunt.sta",
+        "# ZUNT Couldn't open stat file - creating new one", "* ZUNT Parsing log: max.log",
+        "* ZUNT 7 files processed", "* ZUNT Parsing log: binkd.log", "* ZUNT 3 files processed",
+        "* ZUNT Reading area configuration into memory", "  ZUNT Preprocessing downloads",
         "* ZUNT Sorting downloads",
         "# ZUNT No FILES.BBS for \"files\\docs\\faq.txt\" in Area.Dat, used FILES.BBS in DL dir",
-        "  ZUNT Incremented DLC for faq.txt by 1 to 1",
-        "  ZUNT Incremented DLC for chess.zip by 1 to 10",
+        "  ZUNT Incremented DLC for faq.txt by 1 to 1", "  ZUNT Incremented DLC for chess.zip by 1 to 10",
         "  ZUNT Incremented DLC for tetris.zip by 1 to 2",
         "+ ZUNT No FILES.BBS for \"files\\none\\x.zip\" in Area.Dat or files\\none\\",
         "# ZUNT No existing DLC for edit.zip in files\\util\\files.bbs (created new one)",
@@ -125,10 +119,8 @@ TEST(CountingRunE2E, WholeRunThenNothingThenMore) {
         "+ ZUNT Warning! Maximum file length in stat file is 80 characters",
         "+ \"files\\util\\" + kLongName + "\" not written to stat file.",
         "  ZUNT Incremented DLC for " + kLongName + " by 1 to 1",
-        "  ZUNT Incremented DLC for tool.zip by 3 to 6",
-        "* ZUNT Writing statistics back to disk",
-        "+ ZUNT End. 10 files processed",
-        "",
+        "  ZUNT Incremented DLC for tool.zip by 3 to 6", "* ZUNT Writing statistics back to disk",
+        "+ ZUNT End. 10 files processed", "",
     };
     EXPECT_EQ(log_lines(box), want);
     // The util list was written once for four files; its backup holds it as
@@ -266,21 +258,13 @@ TEST(CountingRunE2E, NothingToDo) {
                                 "\xFE Parsing odd.znt has the scan position file extension .znt, skipped\n"
                                 "\xFE Nothing to do!\n\n");
     const std::vector<std::string> want = {
-        "+ ZUNT Begin, ZUNT 1.30.wb",
-        "* ZUNT Parsing log: missing.log",
-        "! ZUNT Couldn't open missing.log, rc=2",
-        "* ZUNT Parsing log: empty.log",
-        "* ZUNT 0 files processed",
+        "+ ZUNT Begin, ZUNT 1.30.wb", "* ZUNT Parsing log: missing.log",
+        "! ZUNT Couldn't open missing.log, rc=2", "* ZUNT Parsing log: empty.log", "* ZUNT 0 files processed",
         // The control file's lists count too: four logs and two tokens.
-        "? ZUNT [Debug] There are currently 6 dynamic list elements",
-        "* ZUNT Parsing log: tics.log",
-        "* ZUNT 0 files processed",
-        "? ZUNT [Debug] There are currently 7 dynamic list elements",
-        "* ZUNT Parsing log: odd.znt",
-        "! ZUNT Log odd.znt has the scan position file extension .znt, skipped",
-        "? ZUNT [Debug] There are currently 7 dynamic list elements",
-        "+ ZUNT End. 0 files processed",
-        "",
+        "? ZUNT [Debug] There are currently 6 dynamic list elements", "* ZUNT Parsing log: tics.log",
+        "* ZUNT 0 files processed", "? ZUNT [Debug] There are currently 7 dynamic list elements",
+        "* ZUNT Parsing log: odd.znt", "! ZUNT Log odd.znt has the scan position file extension .znt, skipped",
+        "? ZUNT [Debug] There are currently 7 dynamic list elements", "+ ZUNT End. 0 files processed", "",
     };
     EXPECT_EQ(log_lines(box), want);
     EXPECT_FALSE(box.exists("missing.znt"));

@@ -54,7 +54,6 @@ TEST(StartupE2E, RefusalsAndControlFileChecks) {
         {{"/czunt.ctl"}, kBase + "logfile zunt.log\r\n", "  Error opening log file!\n", "zunt.log"},
         {s, kBase + "counterstyle 0\r\n", "  Illegal CounterStyle in zunt.ctl\n"},
         {s, kBase + "counterstyle 9\r\nbogus\r\n", "  Illegal CounterStyle in zunt.ctl\n"},
-        {s, kBase + "maxfileareas 2049\r\n", "  Illegal MaxFileAres (must be 1-2048) in zunt.ctl\n"},
         {s, kBase + "top 101\r\n", "  Illegal Top (must be 1-100) in zunt.ctl\n"},
         {s, kBase + "maxdesclen -1\r\n", "  Illegal TruncateDesc (must be 0-1024) in zunt.ctl\n"},
         {s, kBase + "sortby size\r\n", "  Illegal SortBy (must be either name or date) in zunt.ctl\n"},

@@ -110,17 +110,14 @@ TEST(StatsOutputE2E, BulletinsColumnByColumn) {
     EXPECT_EQ(log_without_times(box.read("zunt.log")),
               crlf("+ ZUNT Begin, ZUNT 1.30.wb\n* ZUNT Creating statistics output...\n+ ZUNT End.\n\n"));
     EXPECT_EQ(box.read("zunt.sta"), stats);  // only read
-}
 
-TEST(StatsOutputE2E, EmptyStatisticsAndDefaultSystemName) {
-    Sandbox box;
+    // Empty statistics, and no system name.
     box.write("zunt.ctl", kCtl + kAllSet);
     box.write("zunt.sta", stat_file({}));
-    RunResult r = box.run({"/czunt.ctl", "/s"});
-    EXPECT_EQ(r.exit_code, 0);
-    const std::string title = sp(16) + "The Top Files at !Systemname not defined!" + sp(17);
-    EXPECT_EQ(box.read("top.txt"), text_bulletin(title, {}));
-    EXPECT_EQ(box.read("top.bbs"), board_bulletin(title, {}));
+    EXPECT_EQ(box.run({"/czunt.ctl", "/s"}).exit_code, 0);
+    const std::string unnamed = sp(16) + "The Top Files at !Systemname not defined!" + sp(17);
+    EXPECT_EQ(box.read("top.txt"), text_bulletin(unnamed, {}));
+    EXPECT_EQ(box.read("top.bbs"), board_bulletin(unnamed, {}));
 }
 
 TEST(StatsOutputE2E, FailuresStopWithTheirMessages) {
@@ -177,12 +174,7 @@ TEST(StatsOutputE2E, IncompatibleStatisticsRewrittenByCountingRun) {
     const auto before = static_cast<std::uint32_t>(std::time(nullptr));
     RunResult r = box.run({"/czunt.ctl"});
     const auto after = static_cast<std::uint32_t>(std::time(nullptr));
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_NE(r.err.find("\xFE Reading statistics...\n  Incompatible/old stat file - creating new one\n"),
-              std::string::npos)
-        << r.err;
-    EXPECT_NE(log_without_times(box.read("zunt.log")).find("\r\n# ZUNT Incompatible/old stat file - creating new one\r\n"),
-              std::string::npos);
+    EXPECT_EQ(r.exit_code, 0);  // its messages are the statistics step's unit tests
     // Byte for byte, with the run's time put in where the file holds it.
     const std::string name = "files\\util\\tool.zip";
     const std::string sta = box.read("zunt.sta");
