@@ -99,12 +99,14 @@ TEST(InitRunE2E, NoAreaFileStillRewritesTheStatistics) {
     box.write("zunt.sta", bytes);
     const RunResult r = box.run({"/czunt.ctl", "/i"});
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.err, "\xFE Reading config...\n  Area.Dat and ASCII Areafile not specified. CD-ROM/Init Runs not possible.\n"
-                         "\xFE Initializing all counters\n\xFE Reading statistics...\n"
-                         "\xFE Writing statistics...\n\xFE Cleaning up, done!\n\n");
+    EXPECT_EQ(r.err, "\xFE Reading config...\n"
+                     "  Area.Dat and ASCII Areafile not specified. CD-ROM/Init Runs not possible.\n"
+                     "\xFE Initializing all counters\n\xFE Reading statistics...\n"
+                     "\xFE Writing statistics...\n\xFE Cleaning up, done!\n\n");
     EXPECT_EQ(box.read("zunt.sta"), bytes);
     EXPECT_EQ(log_without_times(box.read("zunt.log")),
-              crlf(kLogHead + "* ZUNT Opening statistics file: zunt.sta\n+ ZUNT End. 0 file areas initialized.\n\n"));
+              crlf(kLogHead + "* ZUNT Opening statistics file: zunt.sta\n"
+                              "+ ZUNT End. 0 file areas initialized.\n\n"));
 }
 
 TEST(InitRunE2E, FailedStatisticsWriteIsLoggedBeforeTheEnd) {
@@ -197,9 +199,8 @@ TEST(InitRunE2E, SortsByFileDate) {
     box.write("areas.txt", "Files files/\r\n");
     box.write("files/new.zip", "n");
     box.write("files/old.zip", "o");
-    namespace fs = std::filesystem;
-    const auto now = fs::last_write_time(box.path("files/new.zip"));
-    fs::last_write_time(box.path("files/old.zip"), now - std::chrono::hours(24 * 800));
+    const auto now = std::filesystem::last_write_time(box.path("files/new.zip"));
+    std::filesystem::last_write_time(box.path("files/old.zip"), now - std::chrono::hours(24 * 800));
     box.write("files/files.bbs", "new.zip New\r\nold.zip Old\r\n more\r\ngone.zip Gone\r\n");
     RunResult r = box.run({"/czunt.ctl", "/i"});
     EXPECT_EQ(r.exit_code, 0);
