@@ -1,7 +1,7 @@
 // Counting runs that load the file areas: which FILES.BBS each download is
 // counted in, for ASCII area files, farea.dat records and maxfiles.idx
 // entries built byte by byte and the real Maximus files of the fixtures, and
-// the loading stops.
+// the ASCII area file's syntax errors.
 #include <gtest/gtest.h>
 
 #include <fstream>
