@@ -62,6 +62,13 @@ void store_name(StatEntry& e, std::string_view name) {
     if (name.size() < kStatNameField) e.name_field[name.size()] = '\0';
 }
 
+// Whether the entry's name is `name` (which holds no NUL byte), without
+// measuring the stored name first: most entries differ in a few bytes.
+bool holds_name(const StatEntry& e, std::string_view name) {
+    return std::memcmp(e.name_field.data(), name.data(), name.size()) == 0 &&
+           (name.size() == kStatNameField || e.name_field[name.size()] == '\0');
+}
+
 std::uint32_t clamp_count(long long v) {
     if (v < 0) return 0;
     if (v > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint32_t>::max();
@@ -155,8 +162,11 @@ StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, Stat
                                    long long value, std::uint32_t now) {
     if (name.size() > kStatNameField) return StatUpdateResult::name_too_long;
     auto& bucket = table.buckets[static_cast<std::size_t>(stat_bucket_of(name))];
+    // A name holding a NUL byte can never equal a stored name (which ends
+    // at its first NUL); any other name is compared in the field itself.
+    const bool comparable = name.find('\0') == std::string_view::npos;
     for (auto& e : bucket) {
-        if (e.name() != name) continue;
+        if (!comparable || !holds_name(e, name)) continue;
         if (mode == StatUpdate::add)
             // A count near the top of long long would overflow the sum;
             // held at the top instead, like every other count.
