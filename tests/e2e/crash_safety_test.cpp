@@ -9,18 +9,14 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <map>
-#include <optional>
 #include <thread>
 
-#include "e2e/e2e_util.h"
-#include "logscan/scan_position.h"
-#include "stats/stat_table.h"
+#include "reliability/board_check.h"
 
 namespace zunt::e2e {
 namespace {
 
-using Files = std::map<std::string, std::optional<std::string>>;
+using testing::Files;
 const char* const kAreas[] = {"util", "games", "docs"};
 constexpr int kLinesPerList = 300;
 constexpr int kKillPoints = 40;
@@ -61,64 +57,13 @@ Files initial_board() {
     return f;
 }
 
-void lay_out(const Sandbox& box, const Files& files) {
-    for (const auto& [name, bytes] : files) {
-        ::unlink(box.path(name).c_str());
-        ::unlink(box.path(name + ".~zt").c_str());
-        if (bytes) box.write(name, *bytes);
-    }
-    ::unlink(box.path("zunt.log").c_str());
-}
-
-Files snapshot(const Sandbox& box, const Files& like) {
-    Files now;
-    for (const auto& [name, bytes] : like) now[name] = box.exists(name) ? std::optional(box.read(name)) : std::nullopt;
-    return now;
-}
-
-std::vector<std::string> name_words(const std::string& bytes) {
-    std::vector<std::string> words;
-    for (std::size_t at = 0; at < bytes.size();) {
-        std::size_t end = bytes.find("\r\n", at);
-        if (end == std::string::npos) return {"(no line end)"};
-        words.push_back(bytes.substr(at, bytes.find_first_of(" \r", at) - at));
-        at = end + 2;
-    }
-    return words;
-}
-
-bool whole_statistics(const std::string& bytes) {
-    StatTable t;
-    return decode_statistics(bytes, t) == StatReadResult::read && encode_statistics(t) == bytes;
-}
-
-std::string damage(const Files& before, const Files& now) {
-    std::string found;
-    for (const auto& [name, bytes] : now) {
-        bool ok = true;
-        if (name.ends_with(".bbs")) {
-            ok = bytes && name_words(*bytes) == name_words(*before.at(name));
-        } else if (name.ends_with(".bak")) {
-            const std::string list = name.substr(0, name.size() - 4) + ".bbs";
-            ok = bytes == before.at(name) || (bytes && name_words(*bytes) == name_words(*before.at(list)));
-        } else if (name == "zunt.sta") {
-            ok = bytes && whole_statistics(*bytes);
-        } else if (name.ends_with(".znt")) {
-            ok = bytes == before.at(name) || (bytes && decode_scan_position(*bytes));
-        }
-        if (!ok) found += " " + name;
-    }
-    return found;
-}
-
 // Starts the program in the sandbox; returns its process id.
 pid_t start(const Sandbox& box, bool init) {
     const std::string bin = binary_under_test();
     pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(box.dir().c_str()) != 0) ::_exit(127);
-        FILE* null = std::fopen("/dev/null", "w");
-        if (null) {
+        if (FILE* null = std::fopen("/dev/null", "w")) {
             ::dup2(::fileno(null), 1);
             ::dup2(::fileno(null), 2);
         }
@@ -140,29 +85,25 @@ void kill_at_many_moments(bool init) {
     ZUNT_SKIP_UNDER_WINDOWS("kills the program with SIGKILL");
     Sandbox box;
     const Files board = initial_board();
-    lay_out(box, board);
+    testing::lay_out(box, board);
     const auto t0 = std::chrono::steady_clock::now();
     ASSERT_EQ(finish(start(box, init)), 0);
     const auto whole = std::chrono::steady_clock::now() - t0;
-    int killed = 0;
     for (int k = 0; k < kKillPoints; ++k) {
-        lay_out(box, board);
+        testing::lay_out(box, board);
         const auto delay = whole * k / kKillPoints;
         pid_t pid = start(box, init);
         std::this_thread::sleep_for(delay);
         ::kill(pid, SIGKILL);
         const int code = finish(pid);
-        if (code == -SIGKILL) ++killed;
         SCOPED_TRACE("kill point " + std::to_string(k));
         EXPECT_TRUE(code == -SIGKILL || code == 0) << code;
-        const Files after = snapshot(box, board);
-        EXPECT_EQ(damage(board, after), "");
+        const Files after = testing::snapshot(box, board);
+        EXPECT_EQ(testing::damage(board, after), "");
         EXPECT_EQ(finish(start(box, init)), 0) << "the run after the kill";
-        EXPECT_EQ(damage(after, snapshot(box, board)), "") << "after the next run";
+        EXPECT_EQ(testing::damage(after, testing::snapshot(box, board)), "") << "after the next run";
         if (::testing::Test::HasFailure()) break;
     }
-    std::printf("%s run: %d kill points, %d of them during the run\n", init ? "initialization" : "counting",
-                kKillPoints, killed);
 }
 
 TEST(CrashSafetyE2E, CountingRunKilledAnywhere) { kill_at_many_moments(false); }
