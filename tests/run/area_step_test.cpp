@@ -39,23 +39,6 @@ StepRun run_step(const ControlSettings& settings, const testing::ScratchDir& dir
     return r;
 }
 
-TEST(AreaStep, LoadsAndGoesOn) {
-    testing::ScratchDir dir("step_ok");
-    ControlSettings s;
-    s.farea_path = testing::fixture("farea.dat");
-    s.maxfiles_idx_path = testing::fixture("maxfiles.idx");
-    StepRun r = run_step(s, dir);
-    EXPECT_EQ(r.code, -1);
-    EXPECT_EQ(r.console, "\xFE Reading area config\n\xFE Opening maxfiles.idx\n");
-    EXPECT_EQ(r.log,
-              "+ZUNT Begin\n*ZUNT Reading area configuration into memory\n"
-              "*ZUNT Reading maxfiles.idx into memory\n+test end\n");
-
-    StepRun none = run_step(ControlSettings(), dir);
-    EXPECT_EQ(none.code, -1);
-    EXPECT_EQ(none.console, "");
-}
-
 TEST(AreaStep, FailureStops) {
     testing::ScratchDir dir("step_fail");
     const std::string missing_dat = dir.path("max/farea.dat");
