@@ -33,20 +33,60 @@ void take_download(ScanWork& w, const std::string& line, std::string& path) {
     if (d == LineDownload::counted) ++w.count;
 }
 
+// How much a scan had taken when it read a line equal to the one it looks
+// for: all of it is dropped again at the end, as if reading had begun
+// right after that line.
+struct TakenMark {
+    bool found = false;  // a flag of its own: a match at offset 0 is a match
+    std::size_t downloads = 0;
+    std::size_t uploads = 0;
+    long count = 0;
+};
+
+void mark_match(ScanWork& w, TakenMark& mark, std::uint64_t at, const std::string& line) {
+    mark = {true, w.downloads.size(), w.uploads.size(), w.count};
+    w.position.offset = at;
+    w.position.text = line;
+    // Reading on after the line knows no uploader yet.
+    w.uploader.clear();
+}
+
 // Reads from the reader's place to the end of the log. The last non-empty
-// line read becomes the position to save (swapped in, not copied).
-void read_log(LineReader& reader, ScanWork& w) {
+// line read becomes the position to save (swapped in, not copied). With
+// `sought`, every line equal to it is marked (the last one wins), so that
+// a log read from its start for its remembered line is read only once.
+TakenMark read_log(LineReader& reader, ScanWork& w, const std::string* sought) {
     const bool uploads = w.settings.upload_log_path.has_value();
+    TakenMark mark;
     std::string line, path;
     for (;;) {
         std::uint64_t at = reader.offset();
         if (!read_complete_line(reader, line)) break;
-        if (line.empty()) continue;
-        if (uploads) take_uploads(w, line);
-        take_download(w, line, path);
-        w.position.offset = at;
-        std::swap(w.position.text, line);
+        const bool match = sought && line == *sought;
+        if (!line.empty()) {
+            if (uploads) take_uploads(w, line);
+            take_download(w, line, path);
+        }
+        if (match) {
+            mark_match(w, mark, at, line);
+        } else if (!line.empty()) {
+            w.position.offset = at;
+            std::swap(w.position.text, line);
+        }
     }
+    return mark;
+}
+
+// Drops what was taken up to and including the marked line.
+void drop_until(ScanWork& w, const TakenMark& mark, std::size_t first_download) {
+    if (!mark.found) return;
+    if (mark.downloads > first_download) {
+        std::vector<bool> keep(w.downloads.size(), true);
+        for (std::size_t i = first_download; i < mark.downloads; ++i) keep[i] = false;
+        w.downloads.keep_if(keep);
+    }
+    w.uploads.erase(w.uploads.begin(), w.uploads.begin() + static_cast<std::ptrdiff_t>(mark.uploads));
+    w.count -= mark.count;
 }
 
 void stage(ScanStaging& staging, const std::string& log_path, const std::string& position_path,
@@ -99,11 +139,12 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     }
 
     LineReader reader(*file);
-    ScanStart start = choose_scan_start(log, reader, size, remembered);
+    ScanStart start = check_remembered_line(log, reader, size, remembered);
     ScanWork work{settings, download_tokens(settings.mailer_strings), downloads, start.last, {}, {}, 0};
     const std::size_t first_download = downloads.size();
     reader.seek(start.read_from);
-    read_log(reader, work);
+    const bool whole = start.kind == ScanStartKind::from_start;
+    TakenMark mark = read_log(reader, work, whole ? &start.last.text : nullptr);
     if (Errno e = reader.error()) {
         // Nothing of a log that could not be read to its end is kept.
         downloads.truncate(first_download);
@@ -111,6 +152,7 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
         return {ScanStatus::cannot_open, 0, e};
     }
     file->close();
+    drop_until(work, mark, first_download);
     stage(staging, log_path, position_path, work, first_download);
     return {ScanStatus::scanned, work.count, 0};
 }

@@ -144,8 +144,8 @@ bool read_complete_line(LineReader& log, std::string& line) {
     return true;
 }
 
-ScanStart choose_scan_start(ActivityLog& log, LineReader& reader, std::uint64_t log_size,
-                            const std::optional<ScanPosition>& remembered) {
+ScanStart check_remembered_line(ActivityLog& log, LineReader& reader, std::uint64_t log_size,
+                                const std::optional<ScanPosition>& remembered) {
     ScanStart start;
     if (remembered) start.last = *remembered;
     if (remembered && remembered->offset <= log_size) {
@@ -160,6 +160,13 @@ ScanStart choose_scan_start(ActivityLog& log, LineReader& reader, std::uint64_t 
         log.write(kDetail, "ZUNT Log position mismatch - scanning from start");
     }
     start.last.offset = 0;
+    return start;
+}
+
+ScanStart choose_scan_start(ActivityLog& log, LineReader& reader, std::uint64_t log_size,
+                            const std::optional<ScanPosition>& remembered) {
+    ScanStart start = check_remembered_line(log, reader, log_size, remembered);
+    if (start.kind == ScanStartKind::exact_match) return start;
     SearchResult found = search_log(reader, start.last.text);
     if (found.found) {
         start.kind = ScanStartKind::moved;

@@ -70,6 +70,14 @@ struct ScanStart {
     ScanPosition last;            // what to save when no further line is read
 };
 
+// Looks for the remembered line where it was. Writes the exact-match and
+// mismatch lines to the activity log. Gives exact_match (read on after it)
+// or from_start with `last` = {0, the text to look for in the whole log}:
+// the caller then reads the log from its start, and what it took up to and
+// including the last line equal to that text does not count.
+ScanStart check_remembered_line(ActivityLog& log, LineReader& reader, std::uint64_t log_size,
+                                const std::optional<ScanPosition>& remembered);
+
 // Decides where the scan of an open log begins. `remembered` is the saved
 // position, or nothing to search for the sentinel (no file, or /f). Writes
 // the exact-match and mismatch lines to the activity log.

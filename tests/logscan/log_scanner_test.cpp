@@ -121,6 +121,39 @@ TEST_F(LogScannerTest, TrimmedLogReadsOnAfterTheRememberedLine) {
     EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
 }
 
+// A log read from its start for its remembered line is read once: what
+// came up to and including the last equal line is dropped again, the
+// uploader named before it included, and earlier logs keep theirs.
+TEST_F(LogScannerTest, MovedLineDropsWhatCameBeforeItsLastCopy) {
+    settings.upload_log_path = dir.path("uploads.log");
+    settings.log_list = {dir.path("binkd.log"), dir.path("max.log")};
+    const std::string mark = board("Jane Roe U#=7 logged on");
+    dir.write("max.znt", encode_scan_position({5, mark.substr(0, mark.size() - 2)}));
+    dir.write("binkd.log", binkd("/f/b.zip"));
+    dir.write("max.log", board("DL-Z d:\\files\\a.zip") + mark + board("UL-Z d:\\up\\x.zip") +
+                             board("DL-Z d:\\files\\a.zip") + mark + board("UL-Z d:\\up\\y.zip") +
+                             board("DL-Z d:\\files\\c.zip") + board("DL-Z d:\\in\\c.tic"));
+    const long before = list_node_count;
+    EXPECT_EQ(run({"binkd.log", "max.log"}), (std::vector<long>{1, 1}));
+    EXPECT_EQ(paths(), (std::vector<std::string>{"/f/b.zip", "d:\\files\\c.zip", "d:\\in\\c.tic"}));
+    EXPECT_EQ(list_node_count, before + 3);
+    EXPECT_EQ(dir.read("uploads.log"), "16 Dec 04:59:11 UL: d:\\up\\y.zip (by )\r\n");
+    EXPECT_NE(dir.read("zunt.log").find("ZUNT Log position mismatch - scanning from start"),
+              std::string::npos);
+}
+
+TEST_F(LogScannerTest, RememberedEmptyLineAndNoLineAfterIt) {
+    dir.write("max.znt", encode_scan_position({9999, ""}));
+    dir.write("max.log", board("DL-Z d:\\files\\a.zip") + "\r\n" + board("DL-Z d:\\files\\b.zip") + "\r\n");
+    EXPECT_EQ(run({"max.log"}), (std::vector<long>{0}));
+    EXPECT_EQ(load_scan_position(env, dir.path("max.znt")),
+              (ScanPosition{2 * board("DL-Z d:\\files\\a.zip").size() + 2, ""}));
+    dir.write("max.znt", encode_scan_position({9999, ""}));
+    dir.write("max.log", board("DL-Z d:\\files\\b.zip"), true);
+    EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
+    EXPECT_EQ(paths(), (std::vector<std::string>{"d:\\files\\b.zip"}));
+}
+
 TEST_F(LogScannerTest, LogListedTwiceIsCountedOnce) {
     settings.log_list = {dir.path("max.log"), dir.path("max.log")};
     dir.write("max.log", board("DL-Z d:\\files\\a.zip"));
