@@ -11,20 +11,9 @@ namespace {
 // the whole list gives: the ".bak" is taken between two of them.
 TEST(ListUpdate, SameLinesAfterEveryDownloadAsOneRewriteEach) {
     const std::vector<std::string> list = {
-        "-- Utilities --  ",
-        "",
-        "A.ZIP      [ 3] Alpha   ",
-        "b.zip Beta without counter\\",
-        "c.zip",
-        "   ",
-        "  continued description ",
-        "*.arj [ 1] every arj",
-        "d?.zip [ 2] any d",
-        "[ef].zip { 4} e or f",
-        "a.zip [ 7] Alpha again",
-        "hard\xff" "space.zip [ 1] kept\xff",
-        "g.zip [ 9]",
-    };
+        "-- Utilities --  ", "", "A.ZIP      [ 3] Alpha   ", "b.zip Beta without counter\\", "c.zip", "   ",
+        "  continued description ", "*.arj [ 1] every arj", "d?.zip [ 2] any d", "[ef].zip { 4} e or f",
+        "a.zip [ 7] Alpha again", "hard\xff" "space.zip [ 1] kept\xff", "g.zip [ 9]"};
     const std::vector<std::pair<std::string, long long>> downloads = {
         {"c.zip", 1},  {"a.zip", 2},  {"x.arj", 1},  {"d1.zip", 3},  {"e.zip", 1},
         {"zz.zip", 1}, {"c.zip", 2},  {"b.zip", 1},  {"b.zip", 4},   {"g.zip", 1},
@@ -32,19 +21,14 @@ TEST(ListUpdate, SameLinesAfterEveryDownloadAsOneRewriteEach) {
     };
     for (bool kill : {false, true}) {
         for (int style : {1, 2}) {
-            UpdateOptions options;
-            options.format.style = style;
-            options.format.length = 3;
-            options.format.tabulate_column = 14;
-            options.kill_hard_space = kill;
+            const UpdateOptions options{CounterFormat{style, 3, false, 14}, kill};
             std::vector<std::string> one_by_one = list, indexed = list;
             ListUpdate update(indexed, options);
             for (std::size_t i = 0; i < downloads.size(); ++i) {
                 const auto& [name, n] = downloads[i];
                 DownloadOutcome want = apply_download(one_by_one, options, name, n);
                 DownloadOutcome got = update.apply(name, n);
-                EXPECT_EQ(got.code, want.code) << i << " " << name;
-                EXPECT_EQ(got.new_count, want.new_count) << i << " " << name;
+                EXPECT_EQ(std::pair(got.code, got.new_count), std::pair(want.code, want.new_count)) << i << name;
                 ASSERT_EQ(indexed, one_by_one) << "after download " << i << " (" << name << ")"
                                                << " kill " << kill << " style " << style;
             }
@@ -52,11 +36,6 @@ TEST(ListUpdate, SameLinesAfterEveryDownloadAsOneRewriteEach) {
     }
 }
 
-}  // namespace
-}  // namespace zunt
-
-namespace zunt {
-namespace {
 
 // The update straight on a list's bytes gives what splitting it into
 // lines, updating them and joining them gives.
@@ -77,8 +56,7 @@ TEST(ApplyDownloadToBytes, SameAsTheLineByLineUpdate) {
                 DownloadOutcome got{UpdateResult::not_found, 0};
                 EXPECT_EQ(apply_download_to_bytes(bytes, options, name, 2, got), join_list_lines(lines))
                     << bytes << " / " << name;
-                EXPECT_EQ(got.code, want.code);
-                EXPECT_EQ(got.new_count, want.new_count);
+                EXPECT_EQ(std::pair(got.code, got.new_count), std::pair(want.code, want.new_count));
             }
         }
     }
