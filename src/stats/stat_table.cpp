@@ -65,8 +65,14 @@ void store_name(StatEntry& e, std::string_view name) {
 // Whether the entry's name is `name` (which holds no NUL byte), without
 // measuring the stored name first: most entries differ in a few bytes.
 bool holds_name(const StatEntry& e, std::string_view name) {
-    return std::memcmp(e.name_field.data(), name.data(), name.size()) == 0 &&
-           (name.size() == kStatNameField || e.name_field[name.size()] == '\0');
+    const std::size_t n = name.size();
+    if (n < kStatNameField && e.name_field[n] != '\0') return false;
+    // The names of one download directory share a long head and differ
+    // near their end: their last eight bytes tell most of them apart.
+    constexpr std::size_t kTail = 8;
+    if (n >= kTail && std::memcmp(e.name_field.data() + n - kTail, name.data() + n - kTail, kTail) != 0)
+        return false;
+    return std::memcmp(e.name_field.data(), name.data(), n) == 0;
 }
 
 std::uint32_t clamp_count(long long v) {

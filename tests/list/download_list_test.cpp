@@ -1,5 +1,7 @@
 #include "list/download_list.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "list/download_seq.h"
@@ -22,6 +24,34 @@ TEST(ListSort, StableInBothDirectionsAndByteOrder) {
         EXPECT_EQ(order, c.want) << c.key << "/" << c.dir;
         list_free(l);
         EXPECT_EQ(list_node_count, before);
+    }
+}
+
+// Many equal keys, in and out of order: the same order as a stable sort of
+// the records themselves, and a list already in order stays as it is.
+TEST(ListSort, LongListsMatchAStableSortOfTheRecords) {
+    std::uint32_t seed = 7;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int key : {1, 2}) {
+        for (int dir : {1, 2}) {
+            DownloadList l;
+            for (int i = 0; i < 300; ++i)
+                list_append(l, std::string(1, static_cast<char>('a' + next() % 5)), std::to_string(i),
+                            std::nullopt);
+            if (key == 2) for (auto& r : l) std::swap(r.text1, *r.text2);
+            DownloadList want = l;
+            auto text = [key](const DownloadRecord& r) { return key == 1 ? r.text1 : *r.text2; };
+            std::stable_sort(want.begin(), want.end(), [&](const auto& a, const auto& b) {
+                return dir == 1 ? text(a) < text(b) : text(b) < text(a);
+            });
+            for (int pass = 0; pass < 2; ++pass) {  // the second pass meets a sorted list
+                list_sort(l, key, dir);
+                ASSERT_EQ(l.size(), want.size());
+                for (std::size_t i = 0; i < l.size(); ++i)
+                    EXPECT_EQ(l[i].text1 + *l[i].text2, want[i].text1 + *want[i].text2) << key << dir << i;
+            }
+            list_free(l);
+        }
     }
 }
 

@@ -45,6 +45,17 @@ TEST(StatNameMatch, WholeNamesOnly) {
     EXPECT_EQ(entries(t), 5u);
 }
 
+// Names of one bucket that share their end, or their start, stay apart.
+TEST(StatNameMatch, SharedHeadsAndTails) {
+    StatTable t;
+    const char* names[] = {"d:\\ab\\file0001.zip", "d:\\ba\\file0001.zip", "d:\\ab\\file0010.zip",
+                           "d:\\ab\\file1000.zip", "1.zip", "file0001.zip"};
+    for (const char* n : names) update_stat_entry(t, n, StatUpdate::add, 1, 100);
+    for (const char* n : names) update_stat_entry(t, n, StatUpdate::add, 2, 100);
+    EXPECT_EQ(entries(t), 6u);
+    for (const char* n : names) EXPECT_EQ(count_of(t, n), 3) << n;
+}
+
 // A stored name is compared up to its NUL: what an older, longer name
 // left behind in the field does not count.
 TEST(StatNameMatch, TailOfAnOlderNameIsIgnored) {
