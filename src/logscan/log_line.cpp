@@ -92,8 +92,13 @@ std::vector<std::string> download_tokens(const std::vector<std::string>& mailer_
 bool is_excluded_file(std::string_view name, std::string_view ext) {
     for (std::string_view n : kExcludedNames)
         if (name == n) return true;
-    for (std::string_view e : kExcludedExtensions)
-        if (ext.find(e) != std::string_view::npos) return true;
+    // Every excluded extension begins with its dot: only the places of the
+    // dots in `ext` need a look, and one letter rules most of them out.
+    for (std::size_t dot = ext.find('.'); dot != std::string_view::npos; dot = ext.find('.', dot + 1)) {
+        const std::string_view rest = ext.substr(dot);
+        for (std::string_view e : kExcludedExtensions)
+            if (rest.size() >= e.size() && rest[1] == e[1] && rest.substr(0, e.size()) == e) return true;
+    }
     return false;
 }
 

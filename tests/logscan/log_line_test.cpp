@@ -71,6 +71,8 @@ TEST(LogLine, ExclusionLists) {
         {"end", ".zip", true},       {"ending", ".zip", false}, {"a", ".su0", true},
         {"a", ".sun", true},         {"a", ".zip", false},      {"a", "", false},
         {"xeniaqut", "", true},      {"a", ".zic", true},       {"a", ".tic", false},
+        {"a", ".x.pkt", true},       {"a", "..mo", true},       {"a", ".s", false},
+        {"a", ".", false},           {"a", ".pk", false},       {"a", ".PKT", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(is_excluded_file(c.name, c.ext), c.excluded) << c.name << c.ext;
