@@ -83,7 +83,8 @@ int nothing_to_do(RunContext& ctx) {
     return 0;
 }
 
-// Steps 8 to 11, after the pass.
+// After the pass: the statistics go back to disk, then the End line with
+// the rate.
 int finish_run(RunContext& ctx, CountingWork& w, std::int64_t start) {
     const ControlSettings& s = ctx.settings;
     if (ctx.log.is_open() && s.debug_mode && s.statistics_path) log_stat_buckets(ctx.log, w.stats);

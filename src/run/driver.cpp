@@ -47,7 +47,8 @@ namespace {
 
 constexpr const char* kBeginLine = "ZUNT Begin, ZUNT 1.30.wb";
 
-// Start-up steps 3 and 4. Returns -1 to go on, else the exit code.
+// The control file's path and the switches. Returns -1 to go on, else the
+// exit code (0 after the help text).
 int take_command_line(RunContext& ctx, int argc, char** argv) {
     ctx.state.control_file_path = default_control_file_path(argc > 0 ? argv[0] : "");
     std::vector<std::string> args;
@@ -62,8 +63,8 @@ int take_command_line(RunContext& ctx, int argc, char** argv) {
     return 1;
 }
 
-// Start-up step 5: only the warning about the missing area file lets the run
-// go on, and then only when the remaining checks pass too.
+// Only the warning about the missing area file lets the run go on, and then
+// only when the remaining checks pass too.
 bool read_config(RunContext& ctx) {
     ctx.progress("Reading config...\n");
     ConfigState state;
@@ -79,7 +80,8 @@ bool read_config(RunContext& ctx) {
     return false;
 }
 
-// Start-up step 7; returns false after the failure stop.
+// The upload log is opened in every run, so that a bad path stops each of
+// them the same way; returns false after the failure stop.
 bool open_upload_log(RunContext& ctx) {
     const std::string& path = *ctx.settings.upload_log_path;
     std::unique_ptr<File> file;
