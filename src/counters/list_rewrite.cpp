@@ -124,18 +124,24 @@ RewriteResult read_list(Env& env, const std::string& list_path, Share share, std
     return RewriteResult::ok;
 }
 
-// Writes the new list beside the old one, makes the old one (or `staged`)
-// the backup and gives the new one the list's name.
-RewriteResult replace_list(Env& env, const std::string& list_path, Share share,
-                           std::string_view new_bytes, const std::optional<std::string>& staged) {
-    const std::string temp = temp_name_for(list_path);
-    if (write_new_file(env, temp, share, new_bytes) != 0) return RewriteResult::create_failed;
+// Makes the old list (or `staged`) the backup and gives the new list,
+// complete in `temp`, the list's name.
+RewriteResult install_new_list(Env& env, const std::string& list_path, const std::string& temp,
+                               Share share, const std::optional<std::string>& staged) {
     if (make_backup(env, list_path, backup_name_for(list_path), share, staged) != 0 ||
         env.rename(temp, list_path) != 0) {
         clean_up(env, {&temp});
         return RewriteResult::rename_failed;
     }
     return RewriteResult::ok;
+}
+
+// Writes the new list beside the old one and puts it in the old one's place.
+RewriteResult replace_list(Env& env, const std::string& list_path, Share share,
+                           std::string_view new_bytes, const std::optional<std::string>& staged) {
+    const std::string temp = temp_name_for(list_path);
+    if (write_new_file(env, temp, share, new_bytes) != 0) return RewriteResult::create_failed;
+    return install_new_list(env, list_path, temp, share, staged);
 }
 
 }  // namespace
@@ -211,12 +217,7 @@ RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Shar
     if (e == 0) e = temp_file->close();
     if (e != 0) return give_up(env, temp_file, temp, e, RewriteResult::create_failed);
     temp_file.reset();
-    if (make_backup(env, list_path, backup_name_for(list_path), share, std::nullopt) != 0 ||
-        env.rename(temp, list_path) != 0) {
-        clean_up(env, {&temp});
-        return RewriteResult::rename_failed;
-    }
-    return RewriteResult::ok;
+    return install_new_list(env, list_path, temp, share, std::nullopt);
 }
 
 RewriteResult rewrite_list(Env& env, const std::string& list_path, Share share,
