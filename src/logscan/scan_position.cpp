@@ -106,10 +106,10 @@ bool has_position_file_extension(const std::string& log_path) {
 std::string scan_position_path(const std::vector<std::string>& log_list,
                                const std::string& log_path) {
     // Names are handed out in list order, so a log keeps its name whatever
-    // happens to the others in a run.
-    // Each log with its file; names compare ignoring case, as on the board.
-    // A name is in use when an earlier log has it, or when it is one of the
-    // logs itself (a log named "*.znt" is never read, but never overwritten).
+    // happens to the others in a run. Names compare ignoring case, as on the
+    // board. A name is in use when an earlier log has it, or when it is one
+    // of the logs itself (a log named "*.znt" is never read, but never
+    // overwritten). `taken` pairs each log with its position file.
     std::vector<std::pair<std::string, std::string>> taken;
     auto name_for = [&taken, &log_list](const std::string& log) {
         const std::string key = lower_ascii(log);
