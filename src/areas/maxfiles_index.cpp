@@ -86,7 +86,7 @@ bool maxfiles_find(const MaxfilesIndex& index, bool relaxed, const std::string& 
 }
 
 bool maxfiles_lookup(Env& env, const AreaConfig& config, const MaxfilesIndex& index,
-                     const std::string& farea_path, bool relaxed, std::string name,
+                     const std::string& farea_path, bool relaxed, const std::string& name,
                      std::string& files_bbs_path, std::string& ext_out) {
     MaxfilesMatch match;
     if (!maxfiles_find(index, relaxed, name, match)) return false;

@@ -49,7 +49,7 @@ bool maxfiles_find(const MaxfilesIndex& index, bool relaxed, const std::string& 
 // when the name is not in the index or its area cannot be read; the
 // outputs are then left alone.
 bool maxfiles_lookup(Env& env, const AreaConfig& config, const MaxfilesIndex& index,
-                     const std::string& farea_path, bool relaxed, std::string name,
+                     const std::string& farea_path, bool relaxed, const std::string& name,
                      std::string& files_bbs_path, std::string& ext_out);
 
 void release_maxfiles_index(MaxfilesIndex& index);
