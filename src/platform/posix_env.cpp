@@ -21,6 +21,7 @@
 #include <ctime>
 
 #include "platform/env.h"
+#include "platform/std_env.h"
 #include "platform/host_path.h"
 
 namespace zunt {
@@ -86,7 +87,7 @@ private:
     int fd_;
 };
 
-class PosixEnv final : public Env {
+class PosixEnv final : public StdEnv {
 public:
     Errno open(const std::string& path, Access access, Share share,
                std::unique_ptr<File>& out) override {
@@ -188,13 +189,7 @@ public:
         }
     }
 
-    std::optional<std::string> get_env(const std::string& name) override {
-        const char* v = std::getenv(name.c_str());
-        if (!v) return std::nullopt;
-        return std::string(v);
-    }
 
-    std::int64_t now() override { return static_cast<std::int64_t>(std::time(nullptr)); }
 
     LocalTime local_time(std::int64_t t) override {
         std::time_t tt = static_cast<std::time_t>(t);
@@ -203,15 +198,7 @@ public:
         return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
     }
 
-    std::string error_text(Errno err) override { return std::strerror(err); }
 
-    void out(std::string_view text) override {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fflush(stdout);
-    }
-    void err(std::string_view text) override {
-        std::fwrite(text.data(), 1, text.size(), stderr);
-    }
 
 private:
     // A file that replaces another takes over what the board relies on: a

@@ -18,6 +18,7 @@
 #include <ctime>
 
 #include "platform/env.h"
+#include "platform/std_env.h"
 
 namespace zunt {
 
@@ -163,7 +164,7 @@ private:
     HANDLE h_;
 };
 
-class WindowsEnv final : public Env {
+class WindowsEnv final : public StdEnv {
 public:
     WindowsEnv() {
         _setmode(_fileno(stdout), _O_BINARY);
@@ -274,13 +275,7 @@ public:
 
     void sleep_ms(int ms) override { Sleep(static_cast<DWORD>(ms)); }
 
-    std::optional<std::string> get_env(const std::string& name) override {
-        const char* v = std::getenv(name.c_str());
-        if (!v) return std::nullopt;
-        return std::string(v);
-    }
 
-    std::int64_t now() override { return static_cast<std::int64_t>(std::time(nullptr)); }
 
     LocalTime local_time(std::int64_t t) override {
         std::time_t tt = static_cast<std::time_t>(t);
@@ -289,16 +284,7 @@ public:
         return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
     }
 
-    std::string error_text(Errno err) override { return std::strerror(err); }
 
-    void out(std::string_view text) override {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fflush(stdout);
-    }
-    void err(std::string_view text) override {
-        std::fwrite(text.data(), 1, text.size(), stderr);
-        std::fflush(stderr);
-    }
 
 private:
     Errno flush_to_disk(const std::wstring& path) {
