@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "e2e/e2e_util.h"
 #include "list/download_list.h"
-#include "logscan/scan_test_util.h"
+#include "support/fault_env.h"
 
 namespace zunt {
 namespace {
 
-using testing::ScanDir;
+using Counts = std::vector<long>;
 
 std::string board(const std::string& message) { return "+ 16 Dec 04:59:11 MAX  " + message + "\r\n"; }
 std::string binkd(const std::string& path) {
@@ -22,9 +23,10 @@ protected:
         settings.log_list = {dir.path("max.log"), dir.path("binkd.log")};
     }
 
-    // One run over `logs`: scan each, then commit.
-    std::vector<long> run(const std::vector<std::string>& logs, bool force = false) {
-        std::vector<long> counts;
+    // One run over `logs`: scan each, then commit. A log that is not
+    // scanned gives its status.
+    Counts run(const std::vector<std::string>& logs, bool force = false) {
+        Counts counts;
         ActivityLog alog;
         alog.open(env, dir.path("zunt.log"), "ZUNT Begin", false);
         for (const std::string& name : logs) {
@@ -39,13 +41,17 @@ protected:
         alog.close("ZUNT End");
         return counts;
     }
-    std::vector<std::string> paths() const {
+    // The paths listed since the last call.
+    std::vector<std::string> taken() {
         std::vector<std::string> p;
         for (std::size_t i = 0; i < downloads.size(); ++i) p.push_back(downloads.path(i));
+        downloads.clear();
         return p;
     }
+    void append(const std::string& name, const std::string& bytes) { dir.write(name, dir.read(name) + bytes); }
+    bool logged(const std::string& text) const { return dir.read("zunt.log").find(text) != std::string::npos; }
 
-    ScanDir dir{"scanner"};
+    e2e::Sandbox dir;
     Env& env = default_env();
     ControlSettings settings;
     DownloadSeq downloads;
@@ -57,68 +63,57 @@ TEST_F(LogScannerTest, FirstRunSecondRunAndAppendedLines) {
     dir.write("max.log", board("DL-Z D:\\FILES\\A.ZIP") + board("DL-Z d:\\in\\a.tic") +
                              board("Caller logged off") + "\r\n");
     dir.write("binkd.log", binkd("/srv/files/b.zip") + binkd("/srv/out/0001.pkt"));
-    EXPECT_EQ(run({"max.log", "binkd.log"}), (std::vector<long>{1, 1}));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"d:\\files\\a.zip", "d:\\in\\a.tic", "/srv/files/b.zip"}));
+    EXPECT_EQ(run({"max.log", "binkd.log"}), (Counts{1, 1}));
+    EXPECT_EQ(taken(), (std::vector<std::string>{"d:\\files\\a.zip", "d:\\in\\a.tic", "/srv/files/b.zip"}));
     // The position points at the last non-empty line.
     const std::string last = board("Caller logged off");
     EXPECT_EQ(load_scan_position(env, dir.path("max.znt")),
               (ScanPosition{board("DL-Z D:\\FILES\\A.ZIP").size() + board("DL-Z d:\\in\\a.tic").size(),
                             last.substr(0, last.size() - 2)}));
 
-    downloads.clear();
-    EXPECT_EQ(run({"max.log", "binkd.log"}), (std::vector<long>{0, 0}));
-    dir.write("max.log", board("DL-Z d:\\files\\c.zip"), true);
-    EXPECT_EQ(run({"max.log", "binkd.log"}), (std::vector<long>{1, 0}));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"d:\\files\\c.zip"}));
-    EXPECT_NE(dir.read("zunt.log").find("ZUNT Exact match - no log scan necessary"), std::string::npos);
-
-    downloads.clear();
-    EXPECT_EQ(run({"max.log"}, true), (std::vector<long>{2}));  // /f
+    EXPECT_EQ(run({"max.log", "binkd.log"}), (Counts{0, 0}));
+    append("max.log", board("DL-Z d:\\files\\c.zip"));
+    EXPECT_EQ(run({"max.log", "binkd.log"}), (Counts{1, 0}));
+    EXPECT_EQ(taken(), (std::vector<std::string>{"d:\\files\\c.zip"}));
+    EXPECT_TRUE(logged("ZUNT Exact match - no log scan necessary"));
+    EXPECT_EQ(run({"max.log"}, true), (Counts{2}));  // /f
 }
 
 TEST_F(LogScannerTest, UnfinishedLastLineWaitsForTheNextRun) {
-    const std::string half = "+ 16 Dec 04:59:11 MAX  DL-Z d:\\files\\b.z";
-    dir.write("max.log", board("DL-Z d:\\files\\a.zip") + half);
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
-    dir.write("max.log", "ip\r\n", true);
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"d:\\files\\a.zip", "d:\\files\\b.zip"}));
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{0}));
-}
-
-TEST_F(LogScannerTest, CrLfLogEndedByCtrlZ) {
-    dir.write("max.log", board("DL-Z d:\\files\\a.zip") +
-                             "+ 16 Dec 04:59:12 MAX  DL-Z d:\\files\\b.zip\x1a");
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{2}));
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{0}));
+    dir.write("max.log", board("DL-Z d:\\files\\a.zip") + "+ 16 Dec 04:59:11 MAX  DL-Z d:\\files\\b.z");
+    EXPECT_EQ(run({"max.log"}), (Counts{1}));
+    append("max.log", "ip\r\n");
+    EXPECT_EQ(run({"max.log"}), (Counts{1}));
+    EXPECT_EQ(taken(), (std::vector<std::string>{"d:\\files\\a.zip", "d:\\files\\b.zip"}));
+    EXPECT_EQ(run({"max.log"}), (Counts{0}));
+    // A Ctrl-Z ends the last line.
+    dir.write("max.log", board("DL-Z d:\\files\\a.zip") + "+ 16 Dec 04:59:12 MAX  DL-Z d:\\files\\b.zip\x1a");
+    EXPECT_EQ(run({"max.log"}, true), (Counts{2}));
+    EXPECT_EQ(run({"max.log"}), (Counts{0}));
 }
 
 TEST_F(LogScannerTest, LongLinesAreReadInPiecesThatCanBeRemembered) {
     dir.write("max.log", board("DL-Z d:\\files\\a.zip") + board(std::string(600, 'x')));
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
+    EXPECT_EQ(run({"max.log"}), (Counts{1}));
     const std::optional<ScanPosition> pos = load_scan_position(env, dir.path("max.znt"));
     ASSERT_TRUE(pos);
     EXPECT_EQ(pos->text, std::string(623 - 511, 'x'));
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{0}));
-    EXPECT_EQ(dir.read("zunt.log").find("mismatch"), std::string::npos);
+    EXPECT_EQ(run({"max.log"}), (Counts{0}));
+    EXPECT_FALSE(logged("mismatch"));
 }
 
 TEST_F(LogScannerTest, TrimmedLogReadsOnAfterTheRememberedLine) {
     dir.write("max.log", board("DL-Z d:\\files\\a.zip") + board("DL-Z d:\\files\\b.zip"));
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{2}));
-    // Nightly maintenance cut the first line; then a new download came.
+    EXPECT_EQ(run({"max.log"}), (Counts{2}));
+    taken();
+    // Nightly maintenance cut the first line, then a new download came; the
+    // remembered line is now the log's first line: still found.
     dir.write("max.log", board("DL-Z d:\\files\\b.zip") + board("DL-Z d:\\files\\c.zip"));
-    downloads.clear();
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"d:\\files\\c.zip"}));
-    // The remembered line is now the log's first line: still found.
-    dir.write("max.log", board("DL-Z d:\\files\\c.zip") + board("DL-Z d:\\files\\d.zip"));
-    downloads.clear();
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"d:\\files\\d.zip"}));
+    EXPECT_EQ(run({"max.log"}), (Counts{1}));
+    EXPECT_EQ(taken(), (std::vector<std::string>{"d:\\files\\c.zip"}));
     // Replaced by an unrelated, smaller log: scanned whole.
     dir.write("max.log", board("DL-Z d:\\x.zip"));
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
+    EXPECT_EQ(run({"max.log"}), (Counts{1}));
 }
 
 // A log read from its start for its remembered line is read once: what
@@ -134,86 +129,64 @@ TEST_F(LogScannerTest, MovedLineDropsWhatCameBeforeItsLastCopy) {
                              board("DL-Z d:\\files\\a.zip") + mark + board("UL-Z d:\\up\\y.zip") +
                              board("DL-Z d:\\files\\c.zip") + board("DL-Z d:\\in\\c.tic"));
     const long before = list_node_count;
-    EXPECT_EQ(run({"binkd.log", "max.log"}), (std::vector<long>{1, 1}));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"/f/b.zip", "d:\\files\\c.zip", "d:\\in\\c.tic"}));
+    EXPECT_EQ(run({"binkd.log", "max.log"}), (Counts{1, 1}));
     EXPECT_EQ(list_node_count, before + 3);
+    EXPECT_EQ(taken(), (std::vector<std::string>{"/f/b.zip", "d:\\files\\c.zip", "d:\\in\\c.tic"}));
     EXPECT_EQ(dir.read("uploads.log"), "16 Dec 04:59:11 UL: d:\\up\\y.zip (by )\r\n");
-    EXPECT_NE(dir.read("zunt.log").find("ZUNT Log position mismatch - scanning from start"),
-              std::string::npos);
+    EXPECT_TRUE(logged("ZUNT Log position mismatch - scanning from start"));
 }
 
 TEST_F(LogScannerTest, RememberedEmptyLineAndNoLineAfterIt) {
     dir.write("max.znt", encode_scan_position({9999, ""}));
     dir.write("max.log", board("DL-Z d:\\files\\a.zip") + "\r\n" + board("DL-Z d:\\files\\b.zip") + "\r\n");
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{0}));
+    EXPECT_EQ(run({"max.log"}), (Counts{0}));
     EXPECT_EQ(load_scan_position(env, dir.path("max.znt")),
               (ScanPosition{2 * board("DL-Z d:\\files\\a.zip").size() + 2, ""}));
     dir.write("max.znt", encode_scan_position({9999, ""}));
-    dir.write("max.log", board("DL-Z d:\\files\\b.zip"), true);
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"d:\\files\\b.zip"}));
+    append("max.log", board("DL-Z d:\\files\\b.zip"));
+    EXPECT_EQ(run({"max.log"}), (Counts{1}));
+    EXPECT_EQ(taken(), (std::vector<std::string>{"d:\\files\\b.zip"}));
 }
 
 TEST_F(LogScannerTest, LogListedTwiceIsCountedOnce) {
     settings.log_list = {dir.path("max.log"), dir.path("max.log")};
     dir.write("max.log", board("DL-Z d:\\files\\a.zip"));
-    EXPECT_EQ(run({"max.log", "max.log"}), (std::vector<long>{1, 0}));
-    EXPECT_EQ(run({"max.log", "max.log"}, true), (std::vector<long>{1, 0}));
-}
-
-TEST_F(LogScannerTest, LogsSharingAPositionNameKeepTheirOwn) {
-    settings.log_list = {dir.path("binkley.log"), dir.path("binkley.ses")};
-    dir.write("binkley.log", binkd("/f/a.zip"));
-    dir.write("binkley.ses", binkd("/f/b.zip"));
-    EXPECT_EQ(run({"binkley.log", "binkley.ses"}), (std::vector<long>{1, 1}));
-    EXPECT_TRUE(dir.exists("binkley.znt"));
-    EXPECT_TRUE(dir.exists("binkley.ses.znt"));
-    EXPECT_EQ(run({"binkley.log", "binkley.ses"}), (std::vector<long>{0, 0}));
-}
-
-TEST_F(LogScannerTest, UnopenableAndPositionNamedLogs) {
-    dir.write("odd.znt", board("DL-Z d:\\files\\a.zip"));
-    EXPECT_EQ(run({"missing.log", "odd.znt"}),
-              (std::vector<long>{static_cast<long>(ScanStatus::cannot_open),
-                                 static_cast<long>(ScanStatus::position_name)}));
-    EXPECT_FALSE(dir.exists("missing.znt"));
-    EXPECT_EQ(dir.read("odd.znt"), board("DL-Z d:\\files\\a.zip"));
-    ScanResult r = scan_log(env, settings, *std::make_unique<ActivityLog>(), false,
-                            dir.path("missing.log"), downloads, staging);
-    EXPECT_EQ(r.error, ENOENT);
-}
-
-TEST_F(LogScannerTest, DamagedPositionFileMeansWholeScan) {
-    dir.write("max.log", board("DL-Z d:\\files\\a.zip"));
-    dir.write("max.znt", std::string("\0\0\0\0\0\x10\0\0abc", 11));
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{1}));
-    EXPECT_EQ(dir.read("zunt.log").find("mismatch"), std::string::npos);
-}
-
-TEST_F(LogScannerTest, UploadsAreWrittenAtCommit) {
-    settings.upload_log_path = dir.path("uploads.log");
-    dir.write("max.log", board("UL-Z d:\\upload\\early.zip") + board("John Doe U#=12 logged on") +
-                             board("UL-Z d:\\upload\\new.zip"));
-    EXPECT_EQ(run({"max.log"}), (std::vector<long>{0}));
-    EXPECT_EQ(dir.read("uploads.log"),
-              "16 Dec 04:59:11 UL: d:\\upload\\early.zip (by )\r\n"
-              "16 Dec 04:59:11 UL: d:\\upload\\new.zip (by John Doe)\r\n");
+    EXPECT_EQ(run({"max.log", "max.log"}), (Counts{1, 0}));
+    EXPECT_EQ(run({"max.log", "max.log"}, true), (Counts{1, 0}));
 }
 
 TEST_F(LogScannerTest, UnwritablePositionLeavesTheLogForTheNextRun) {
     settings.upload_log_path = dir.path("uploads.log");
     dir.write("max.log", board("DL-Z d:\\files\\a.zip") + board("UL-Z d:\\upload\\new.zip"));
     dir.write("binkd.log", binkd("/f/b.zip"));
-    std::filesystem::create_directory(dir.path("max.znt"));  // cannot be replaced by a file
+    dir.make_dir("max.znt");  // cannot be replaced by a file
     const long before = list_node_count;
-    EXPECT_EQ(run({"max.log", "binkd.log"}), (std::vector<long>{1, 1}));
-    EXPECT_EQ(paths(), (std::vector<std::string>{"/f/b.zip"}));
+    EXPECT_EQ(run({"max.log", "binkd.log"}), (Counts{1, 1}));
     EXPECT_EQ(list_node_count, before + 1);
+    EXPECT_EQ(taken(), (std::vector<std::string>{"/f/b.zip"}));
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(failures[0].dropped, 1);
     EXPECT_EQ(dir.read("uploads.log"), "");
-    EXPECT_NE(dir.read("zunt.log").find("! "), std::string::npos);
-    EXPECT_NE(dir.read("zunt.log").find("ZUNT Couldn't write scan position file"), std::string::npos);
+    EXPECT_TRUE(logged("! ") && logged("ZUNT Couldn't write scan position file"));
+}
+
+// A position file that exists but cannot be opened or read must not make
+// the log count again from its start: the log waits for a run that can.
+TEST_F(LogScannerTest, UnreadablePositionLeavesTheLogForTheNextRun) {
+    const std::string counted = "+ 16 Dec 04:59:11 MAX  DL-Z d:\\files\\a.zip";
+    dir.write("max.log", counted + "\r\n" + board("DL-Z d:\\files\\b.zip"));
+    dir.write("max.znt", encode_scan_position({0, counted}));
+    // The log's open is operation 1, the position file's 2, its read 3.
+    for (const auto& [fail_at, status, count] : {std::tuple{0L, ScanStatus::scanned, 1u},
+                                                 {2L, ScanStatus::cannot_open, 0u}, {3L, ScanStatus::cannot_open, 0u}}) {
+        testing::FaultEnv faulty(default_env(), fail_at);
+        ActivityLog alog;
+        ScanStaging fresh;
+        EXPECT_EQ(scan_log(faulty, settings, alog, false, dir.path("max.log"), downloads, fresh).status, status);
+        EXPECT_EQ(downloads.size(), count) << fail_at;
+        EXPECT_EQ(fresh.logs.empty(), count == 0) << fail_at;
+        downloads.clear();
+    }
 }
 
 }  // namespace

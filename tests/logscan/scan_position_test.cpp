@@ -2,38 +2,47 @@
 
 #include <gtest/gtest.h>
 
-#include "logscan/scan_test_util.h"
+#include "e2e/e2e_util.h"
 
 namespace zunt {
 namespace {
 
-using testing::ScanDir;
+using e2e::Sandbox;
 
-TEST(ScanPositionFile, Layout) {
+TEST(ScanPositionFile, LayoutAndDamagedFiles) {
     const std::string bytes = encode_scan_position({0x01020304, "abc"});
     EXPECT_EQ(bytes, std::string("\x04\x03\x02\x01\x03\x00\x00\x00" "abc", 11));
-    EXPECT_EQ(decode_scan_position(bytes), (ScanPosition{0x01020304, "abc"}));
-    EXPECT_EQ(decode_scan_position(encode_scan_position({})), ScanPosition{});
     // Bytes after the text are not part of it.
     EXPECT_EQ(decode_scan_position(bytes + "zz"), (ScanPosition{0x01020304, "abc"}));
-}
-
-TEST(ScanPositionFile, DamagedFilesAreMissing) {
+    EXPECT_EQ(decode_scan_position(encode_scan_position({})), ScanPosition{});
     const std::string longest(511, 'x');
     EXPECT_TRUE(decode_scan_position(encode_scan_position({7, longest})));
-    const std::string too_long = encode_scan_position({7, longest + "x"});
-    const std::string cases[] = {
-        "",
-        std::string("\0\0\0\0\0\0\0", 7),
-        too_long,
-        std::string("\0\0\0\0\x05\0\0\0abcd", 12),      // shorter than its length says
-        std::string("\0\0\0\0\xff\xff\xff\xff", 8),     // length beyond any line
+    const std::string damaged[] = {
+        "", std::string("\0\0\0\0\0\0\0", 7), encode_scan_position({7, longest + "x"}),
+        std::string("\0\0\0\0\x05\0\0\0abcd", 12),   // shorter than its length says
+        std::string("\0\0\0\0\xff\xff\xff\xff", 8),  // length beyond any line
     };
-    for (const std::string& c : cases) EXPECT_FALSE(decode_scan_position(c)) << c.size();
+    for (const std::string& c : damaged) EXPECT_FALSE(decode_scan_position(c)) << c.size();
+}
+
+TEST(ScanPositionFile, SaveAndLoad) {
+    Sandbox dir;
+    Env& env = default_env();
+    ASSERT_EQ(save_scan_position(env, dir.path("a.znt"), {42, "line"}), 0);
+    EXPECT_EQ(load_scan_position(env, dir.path("a.znt")), (ScanPosition{42, "line"}));
+    dir.write("b.znt", std::string("\0\0\0\0\x09\0\0\0abc", 11));
+    EXPECT_FALSE(load_scan_position(env, dir.path("b.znt")));
+    // A missing file or a directory is no position, not a read error.
+    dir.make_dir("dir.znt");
+    for (const char* name : {"none.znt", "dir.znt"}) {
+        Errno e = -1;
+        EXPECT_FALSE(load_scan_position(env, dir.path(name), e));
+        EXPECT_EQ(e, 0) << name;
+    }
 }
 
 TEST(ScanPositionFile, Names) {
-    struct {
+    const struct {
         std::vector<std::string> list;
         const char* log;
         const char* want;
@@ -54,21 +63,12 @@ TEST(ScanPositionFile, Names) {
     EXPECT_FALSE(has_position_file_extension("c:\\bt.znt\\binkley"));
 }
 
-TEST(ScanPositionFile, SaveAndLoad) {
-    ScanDir dir("pos");
-    Env& env = default_env();
-    EXPECT_FALSE(load_scan_position(env, dir.path("none.znt")));
-    ASSERT_EQ(save_scan_position(env, dir.path("a.znt"), {42, "line"}), 0);
-    EXPECT_EQ(load_scan_position(env, dir.path("a.znt")), (ScanPosition{42, "line"}));
-    dir.write("b.znt", std::string("\0\0\0\0\x09\0\0\0abc", 11));
-    EXPECT_FALSE(load_scan_position(env, dir.path("b.znt")));
-}
-
 // choose_scan_start over a real log, with the activity-log lines it writes.
 TEST(ScanStart, Cases) {
     const std::string log = "one\r\ntwo\r\n\r\nthree\r\nx\r\n";  // offsets 0, 5, 10, 12, 19
     const std::optional<ScanPosition> none;
-    struct {
+    const auto exact = ScanStartKind::exact_match, moved = ScanStartKind::moved, whole = ScanStartKind::from_start;
+    const struct {
         const char* name;
         std::string log;
         std::optional<ScanPosition> remembered;
@@ -77,22 +77,18 @@ TEST(ScanStart, Cases) {
         ScanPosition last;
         const char* message;  // expected in the activity log, or ""
     } cases[] = {
-        {"exact", log, ScanPosition{5, "two"}, ScanStartKind::exact_match, 10, {5, "two"},
-         "ZUNT Exact match - no log scan necessary"},
-        {"beyond the end, no message", log, ScanPosition{90, "three"}, ScanStartKind::moved, 19,
-         {12, "three"}, ""},
-        {"moved", log, ScanPosition{12, "two"}, ScanStartKind::moved, 10, {5, "two"},
+        {"exact", log, ScanPosition{5, "two"}, exact, 10, {5, "two"}, "ZUNT Exact match - no log scan necessary"},
+        {"beyond the end, no message", log, ScanPosition{90, "three"}, moved, 19, {12, "three"}, ""},
+        {"moved", log, ScanPosition{12, "two"}, moved, 10, {5, "two"},
          "ZUNT Log position mismatch - scanning from start"},
-        {"found only at offset 0", log, ScanPosition{5, "one"}, ScanStartKind::moved, 5, {0, "one"}, ""},
-        {"last equal line wins", log + "two\r\n", ScanPosition{90, "two"}, ScanStartKind::moved, 27,
-         {22, "two"}, ""},
-        {"not found", log, ScanPosition{5, "gone"}, ScanStartKind::from_start, 0, {0, "gone"}, ""},
-        {"no file or /f", log, none, ScanStartKind::from_start, 0, {}, ""},
-        {"unfinished line never matches", "one\r\ntwo", ScanPosition{5, "two"},
-         ScanStartKind::from_start, 0, {0, "two"}, ""},
+        {"found only at offset 0", log, ScanPosition{5, "one"}, moved, 5, {0, "one"}, ""},
+        {"last equal line wins", log + "two\r\n", ScanPosition{90, "two"}, moved, 27, {22, "two"}, ""},
+        {"not found", log, ScanPosition{5, "gone"}, whole, 0, {0, "gone"}, ""},
+        {"no file or /f", log, none, whole, 0, {}, ""},
+        {"unfinished line never matches", "one\r\ntwo", ScanPosition{5, "two"}, whole, 0, {0, "two"}, ""},
     };
     for (const auto& c : cases) {
-        ScanDir dir("start");
+        Sandbox dir;
         dir.write("bbs.log", c.log);
         Env& env = default_env();
         ActivityLog alog;
