@@ -203,8 +203,7 @@ TEST(AreasE2E, FareaWithoutRecords) {
 // log says when the area's list was used instead.
 TEST(AreasE2E, DownloadDirectoryFirst) {
     Sandbox box;
-    box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\nuseareadatfirst no\r\n");
-    box.write("areas.txt", "Area area lists\\area.bbs\r\n");
+    write_area_config(box, kCtl + "useareadatfirst no\r\n", "Area area lists\\area.bbs\r\n");
     box.write("lists/area.bbs", "a.zip [ 1] A\r\n");
     box.write("dl/files.bbs", "b.zip [ 1] B\r\n");
     box.write("max.log", download("area\\a.zip") + download("dl\\b.zip") + download("none\\c.zip"));

@@ -60,18 +60,7 @@ std::string pass_report(const std::string& err) {
     return at == std::string::npos ? "no pass: " + err : err.substr(at + head.size());
 }
 
-using Counts = std::vector<std::pair<std::string, long long>>;
-
-// The statistics file's names and counts, times left out.
-Counts stat_counts(const std::string& bytes) {
-    StatTable t;
-    EXPECT_EQ(decode_statistics(bytes, t), StatReadResult::read);
-    Counts out;
-    for (const auto& bucket : t.buckets)
-        for (const StatEntry& e : bucket) out.emplace_back(std::string(e.name()), e.count);
-    std::sort(out.begin(), out.end());
-    return out;
-}
+using Counts = StatCounts;
 
 TEST(CountingRunE2E, WholeRunThenNothingThenMore) {
     Sandbox box;
@@ -177,10 +166,7 @@ TEST(CountingRunE2E, NoSortCountsSeparatedDownloadsOneByOne) {
 // changes nothing.
 TEST(CountingRunE2E, EmptyPassAfterTicCompanions) {
     Sandbox box;
-    box.write("zunt.ctl", "asciiareafile areas.txt\r\ncounterstyle 1\r\ncounterlength 2\r\n"
-                          "logfile zunt.log\r\nbbslog max.log\r\nignoretic yes\r\n");
-    box.write("areas.txt", "Util files\\util\r\n");
-    box.write("files/util/files.bbs", "a.zip [ 1] A\r\n");
+    make_util_board(box, "a.zip [ 1] A\r\n", "ignoretic yes\r\n");
     box.write("max.log", board("DL-Z files\\util\\a.zip") + board("DL-Z files\\in\\a.tic"));
     EXPECT_EQ(box.run({"/czunt.ctl"}).err, kReading + "\xFE Parsing max.log 1 files\n\xFE Reading area config\n"
                                                       "\xFE Scanning FILES.BBS\n\xFE Cleaning up, done!\n\n");

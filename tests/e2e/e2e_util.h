@@ -85,4 +85,16 @@ private:
 // CR LF line ends for a text written with "\n".
 std::string crlf(std::string_view text);
 
+// Writes zunt.ctl ("asciiareafile areas.txt" then `ctl`) and areas.txt.
+void write_area_config(const Sandbox& box, const std::string& ctl, const std::string& areas);
+
+// One area, "Util" in files/util holding `list`; counters of 2 digits, the
+// board's log max.log, the activity log zunt.log, then `ctl_extra`.
+void make_util_board(const Sandbox& box, const std::string& list, const std::string& ctl_extra = "");
+
+using StatCounts = std::vector<std::pair<std::string, long long>>;
+
+// The statistics file's names and counts, sorted, times left out.
+StatCounts stat_counts(const std::string& bytes);
+
 }  // namespace zunt::e2e

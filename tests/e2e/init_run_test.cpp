@@ -24,23 +24,12 @@ std::string log_without_times(const std::string& log) {
     return std::regex_replace(log, std::regex("(^|\n)(.) [ 0-9]\\d \\w{3} \\d\\d:\\d\\d:\\d\\d "), "$1$2 ");
 }
 
-using Counts = std::vector<std::pair<std::string, long long>>;
+using Counts = StatCounts;
 
 std::string stat_bytes(const Counts& counts) {
     StatTable t;
     for (const auto& [name, n] : counts) update_stat_entry(t, name, StatUpdate::set, n, 1000);
     return encode_statistics(t);
-}
-
-// The statistics file's names and counts, times left out.
-Counts stat_counts(const std::string& bytes) {
-    StatTable t;
-    EXPECT_EQ(decode_statistics(bytes, t), StatReadResult::read);
-    Counts out;
-    for (const auto& bucket : t.buckets)
-        for (const StatEntry& e : bucket) out.emplace_back(std::string(e.name()), e.count);
-    std::sort(out.begin(), out.end());
-    return out;
 }
 
 const std::string kUtilList =
@@ -195,8 +184,7 @@ TEST(InitRunE2E, LinesRebuilt) {
 
 TEST(InitRunE2E, SortsByFileDate) {
     Sandbox box;
-    box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\nsortby date\r\nsortorder ascending\r\n");
-    box.write("areas.txt", "Files files/\r\n");
+    write_area_config(box, kCtl + "sortby date\r\nsortorder ascending\r\n", "Files files/\r\n");
     box.write("files/new.zip", "n");
     box.write("files/old.zip", "o");
     const auto now = std::filesystem::last_write_time(box.path("files/new.zip"));

@@ -162,10 +162,7 @@ TEST(StatsOutputE2E, FailuresStopWithTheirMessages) {
 // holds the run's downloads in the current layout with the time of the run.
 TEST(StatsOutputE2E, IncompatibleStatisticsRewrittenByCountingRun) {
     Sandbox box;
-    box.write("zunt.ctl", "asciiareafile areas.txt\r\ncounterstyle 1\r\ncounterlength 2\r\nlogfile zunt.log\r\n"
-                          "bbslog max.log\r\nstatistics zunt.sta\r\n");
-    box.write("areas.txt", "Util files\\util\r\n");
-    box.write("files/util/files.bbs", "tool.zip [ 3] A tool\r\n");
+    make_util_board(box, "tool.zip [ 3] A tool\r\n", "statistics zunt.sta\r\n");
     box.write("max.log", "* 16 Dec 04:59:11 MAX  DL-Z files\\util\\tool.zip\r\n"
                          "* 16 Dec 04:59:12 MAX  DL-Z files\\util\\tool.zip\r\n");
     box.write("zunt.sta", le(5, 4) + std::string(300, '\x01'));

@@ -30,8 +30,6 @@ TEST(ScanPositionFile, SaveAndLoad) {
     Env& env = default_env();
     ASSERT_EQ(save_scan_position(env, dir.path("a.znt"), {42, "line"}), 0);
     EXPECT_EQ(load_scan_position(env, dir.path("a.znt")), (ScanPosition{42, "line"}));
-    dir.write("b.znt", std::string("\0\0\0\0\x09\0\0\0abc", 11));
-    EXPECT_FALSE(load_scan_position(env, dir.path("b.znt")));
     // A missing file or a directory is no position, not a read error.
     dir.make_dir("dir.znt");
     for (const char* name : {"none.znt", "dir.znt"}) {
@@ -83,6 +81,7 @@ TEST(ScanStart, Cases) {
          "ZUNT Log position mismatch - scanning from start"},
         {"found only at offset 0", log, ScanPosition{5, "one"}, moved, 5, {0, "one"}, ""},
         {"last equal line wins", log + "two\r\n", ScanPosition{90, "two"}, moved, 27, {22, "two"}, ""},
+        {"remembered empty line", log + "\r\n", ScanPosition{90, ""}, moved, 24, {22, ""}, ""},
         {"not found", log, ScanPosition{5, "gone"}, whole, 0, {0, "gone"}, ""},
         {"no file or /f", log, none, whole, 0, {}, ""},
         {"unfinished line never matches", "one\r\ntwo", ScanPosition{5, "two"}, whole, 0, {0, "two"}, ""},
@@ -98,9 +97,7 @@ TEST(ScanStart, Cases) {
         LineReader reader(*f);
         ScanStart s = choose_scan_start(alog, reader, c.log.size(), c.remembered);
         alog.close("ZUNT End");
-        EXPECT_EQ(s.kind, c.kind) << c.name;
-        EXPECT_EQ(s.read_from, c.read_from) << c.name;
-        EXPECT_EQ(s.last, c.last) << c.name;
+        EXPECT_EQ(std::tie(s.kind, s.read_from, s.last), std::tie(c.kind, c.read_from, c.last)) << c.name;
         EXPECT_NE(dir.read("zunt.log").find(c.message), std::string::npos) << c.name;
     }
 }
