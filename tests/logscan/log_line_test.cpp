@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 namespace zunt {
 namespace {
@@ -13,11 +14,7 @@ TEST(LogLine, FindDownload) {
     const std::vector<std::string> tokens = download_tokens({"sent:", "Sending"});
     const std::vector<std::string> ignore = {"d:\\temp\\"};
     const auto none = LineDownload::none, excluded = LineDownload::excluded, counted = LineDownload::counted;
-    const struct {
-        std::string line;
-        LineDownload want;
-        const char* path;  // checked for listed and counted
-    } cases[] = {
+    const std::tuple<std::string, LineDownload, const char*> cases[] = {  // line, result, path if any
         {kMax + "DL-Z D:\\FILES\\UTIL\\TOOL.ZIP", counted, "d:\\files\\util\\tool.zip"},
         // binkd with a 7-digit process id.
         {"+ 16 Dec 04:59:11 [1234567] sent: /srv/a.zip (12345, 3456.78 CPS, 2:5020/1)", counted, "/srv/a.zip"},
@@ -35,11 +32,11 @@ TEST(LogLine, FindDownload) {
         {kMax + "Caller logged off", none, ""}, {kMax + "DL-Z", none, ""}, {"DL-", none, ""}, {"", none, ""},
         {kMax + "DL-Z  d:\\a.zip", none, ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [line, want, want_path] : cases) {
         std::string path = "?";
-        EXPECT_EQ(find_download(c.line, tokens, ignore, path), c.want) << c.line;
-        if (*c.path) {
-            EXPECT_EQ(path, c.path) << c.line;
+        EXPECT_EQ(find_download(line, tokens, ignore, path), want) << line;
+        if (*want_path) {
+            EXPECT_EQ(path, want_path) << line;
         }
     }
     EXPECT_EQ(download_tokens({}), (std::vector<std::string>{"DL-"}));
@@ -47,17 +44,13 @@ TEST(LogLine, FindDownload) {
 }
 
 TEST(LogLine, ExclusionLists) {
-    const struct {
-        const char* name;
-        const char* ext;
-        bool excluded;
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {  // name, extension, excluded
         {"end", ".zip", true}, {"ending", ".zip", false}, {"a", ".su0", true}, {"a", ".sun", true},
         {"a", ".zip", false},  {"a", "", false},          {"xeniaqut", "", true}, {"a", ".zic", true},
         {"a", ".tic", false},  {"a", ".x.pkt", true},     {"a", "..mo", true},  {"a", ".s", false},
         {"a", ".", false},     {"a", ".pk", false},       {"a", ".PKT", false}, {"a", ".qwk", true},
     };
-    for (const auto& c : cases) EXPECT_EQ(is_excluded_file(c.name, c.ext), c.excluded) << c.name << c.ext;
+    for (const auto& [name, ext, excluded] : cases) EXPECT_EQ(is_excluded_file(name, ext), excluded) << name << ext;
 }
 
 TEST(LogLine, Uploads) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "e2e/e2e_util.h"
 #include "list/download_list.h"
 #include "support/fault_env.h"
@@ -149,8 +151,8 @@ TEST_F(LogScannerTest, UnreadablePositionLeavesTheLogForTheNextRun) {
     dir.write("max.log", counted + "\r\n" + board("DL-Z d:\\files\\b.zip"));
     dir.write("max.znt", encode_scan_position({0, counted}));
     // The log's open is operation 1, the position file's 2, its read 3.
-    for (const auto& [fail_at, status, count] : {std::tuple{0L, ScanStatus::scanned, 1u},
-                                                 {2L, ScanStatus::cannot_open, 0u}, {3L, ScanStatus::cannot_open, 0u}}) {
+    const auto scanned = ScanStatus::scanned, unread = ScanStatus::cannot_open;
+    for (const auto& [fail_at, status, count] : {std::tuple{0L, scanned, 1u}, {2L, unread, 0u}, {3L, unread, 0u}}) {
         testing::FaultEnv faulty(default_env(), fail_at);
         ActivityLog alog;
         ScanStaging fresh;

@@ -64,7 +64,6 @@ TEST(ScanPositionFile, Names) {
 // choose_scan_start over a real log, with the activity-log lines it writes.
 TEST(ScanStart, Cases) {
     const std::string log = "one\r\ntwo\r\n\r\nthree\r\nx\r\n";  // offsets 0, 5, 10, 12, 19
-    const std::optional<ScanPosition> none;
     const auto exact = ScanStartKind::exact_match, moved = ScanStartKind::moved, whole = ScanStartKind::from_start;
     const struct {
         const char* name;
@@ -83,7 +82,7 @@ TEST(ScanStart, Cases) {
         {"last equal line wins", log + "two\r\n", ScanPosition{90, "two"}, moved, 27, {22, "two"}, ""},
         {"remembered empty line", log + "\r\n", ScanPosition{90, ""}, moved, 24, {22, ""}, ""},
         {"not found", log, ScanPosition{5, "gone"}, whole, 0, {0, "gone"}, ""},
-        {"no file or /f", log, none, whole, 0, {}, ""},
+        {"no file or /f", log, std::nullopt, whole, 0, {}, ""},
         {"unfinished line never matches", "one\r\ntwo", ScanPosition{5, "two"}, whole, 0, {0, "two"}, ""},
     };
     for (const auto& c : cases) {
