@@ -1,5 +1,7 @@
 #include "list/download_seq.h"
 
+#include <new>
+
 #include "list/download_list.h"
 
 namespace zunt {
@@ -17,21 +19,19 @@ std::uint64_t hash_of(std::string_view s) {
     return h;
 }
 
-std::uint64_t slot_for(std::uint64_t hash, DownloadSeq::Id id) {
-    return (hash & 0xFFFFFFFF00000000ull) | (static_cast<std::uint64_t>(id) + 1);
-}
+std::uint32_t tag_of(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
 
 }  // namespace
 
 void DownloadSeq::grow_index() {
-    std::vector<std::uint64_t> old = std::move(index_);
-    index_.assign(old.empty() ? 1024 : old.size() * 2, 0);
+    std::vector<Slot> old = std::move(index_);
+    index_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
     const std::size_t mask = index_.size() - 1;
-    for (Id id = 0; id < paths_.size(); ++id) {
-        const std::uint64_t h = hash_of(paths_[id]);
-        std::size_t at = static_cast<std::size_t>(h) & mask;
-        while (index_[at] != 0) at = (at + 1) & mask;
-        index_[at] = slot_for(h, id);
+    for (const Slot& s : old) {
+        if (s.id1 == 0) continue;
+        std::size_t at = static_cast<std::size_t>(hash_of(paths_[s.id1 - 1])) & mask;
+        while (index_[at].id1 != 0) at = (at + 1) & mask;
+        index_[at] = s;
     }
 }
 
@@ -40,15 +40,21 @@ DownloadSeq::Id DownloadSeq::intern(std::string_view path) {
     const std::uint64_t h = hash_of(path);
     const std::size_t mask = index_.size() - 1;
     for (std::size_t at = static_cast<std::size_t>(h) & mask;; at = (at + 1) & mask) {
-        const std::uint64_t slot = index_[at];
-        if (slot == 0) {
+        Slot& slot = index_[at];
+        if (slot.id1 == 0) {
+            // Offsets are 32 bits; past that the run is out of memory anyway.
+            if (arena_.size() + path.size() > 0xFFFFFFFFull || paths_.size() >= 0xFFFFFFFEull)
+                throw std::bad_alloc();
             const Id id = static_cast<Id>(paths_.size());
             paths_.emplace_back(path);
-            index_[at] = slot_for(h, id);
+            slot = {tag_of(h), id + 1, static_cast<std::uint32_t>(arena_.size()),
+                    static_cast<std::uint32_t>(path.size())};
+            arena_.append(path);
             return id;
         }
-        const Id id = static_cast<Id>((slot & 0xFFFFFFFFull) - 1);
-        if ((slot >> 32) == (h >> 32) && paths_[id] == path) return id;
+        if (slot.tag == tag_of(h) && slot.length == path.size() &&
+            std::string_view(arena_).substr(slot.offset, slot.length) == path)
+            return slot.id1 - 1;
     }
 }
 
@@ -77,6 +83,8 @@ void DownloadSeq::clear() {
     index_.clear();
     index_.shrink_to_fit();
     paths_.clear();
+    arena_.clear();
+    arena_.shrink_to_fit();
 }
 
 }  // namespace zunt

@@ -47,11 +47,17 @@ private:
     Id intern(std::string_view path);
     void grow_index();
 
+    // One slot of the open-addressing index: the upper half of a path's
+    // hash, its id + 1 (0 = free) and where its bytes lie in `arena_`. A
+    // lookup touches one slot and one run of bytes; a log of millions of
+    // downloads looks up every one of them.
+    struct Slot {
+        std::uint32_t tag = 0, id1 = 0, offset = 0, length = 0;
+    };
+
     std::deque<std::string> paths_;
-    // Open addressing over the paths: each slot holds the upper half of a
-    // path's hash and its id + 1 (0 = free), so most lookups touch one slot
-    // and one stored path.
-    std::vector<std::uint64_t> index_;
+    std::string arena_;  // every distinct path's bytes, one after another
+    std::vector<Slot> index_;
     std::vector<Id> seq_;
 };
 

@@ -88,6 +88,10 @@ public:
 
     virtual void out(std::string_view text) = 0;  // standard output
     virtual void err(std::string_view text) = 0;  // standard error
+    // Shows what out() and err() were given so far: console text may wait
+    // in a buffer until a line that must be seen now, such as a progress
+    // line before a long step.
+    virtual void flush_console() {}
 
     // The error number of the last failing call, like C's errno: the
     // messages that quote "the system error number" read it.

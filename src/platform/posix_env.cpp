@@ -184,6 +184,7 @@ public:
     }
 
     void sleep_ms(int ms) override {
+        flush_console();  // what the run says before it waits shows now
         struct timespec ts {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
         while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
         }

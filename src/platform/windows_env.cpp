@@ -273,7 +273,10 @@ public:
         return 0;
     }
 
-    void sleep_ms(int ms) override { Sleep(static_cast<DWORD>(ms)); }
+    void sleep_ms(int ms) override {
+        flush_console();  // what the run says before it waits shows now
+        Sleep(static_cast<DWORD>(ms));
+    }
 
 
 

@@ -22,6 +22,7 @@ void RunContext::progress(std::string_view text) {
     std::string line = "\xFE ";
     line.append(text);
     env.err(line);
+    env.flush_console();  // seen before the step it announces begins
 }
 
 void RunContext::console_system_error(std::string_view text) {
