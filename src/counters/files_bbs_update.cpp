@@ -184,7 +184,7 @@ std::string_view stripped(std::string_view line) {
 
 }  // namespace
 
-void StreamedUpdate::line(std::string_view line, std::string& out) {
+void StreamedUpdate::line(std::string_view line, ListSink& sink) {
     // The line as update_line sees it; a copy only where it changes.
     if (options_.kill_hard_space && line.find('\xff') != std::string_view::npos) {
         copy_.assign(line);
@@ -194,8 +194,12 @@ void StreamedUpdate::line(std::string_view line, std::string& out) {
     const bool empty = line.empty();  // written as read, never matched
     if (!empty) line = stripped(line);
     if (empty || !name_word_matches_line(line, file_name_)) {
-        out += line;
-        out += "\r\n";
+        if (line.data() == copy_.data())  // hard spaces replaced in copy_
+            copy_.resize(line.size());
+        else
+            copy_.assign(line);
+        copy_ += "\r\n";
+        sink.put(copy_);
         return;
     }
     std::string rebuilt(line);
@@ -205,8 +209,39 @@ void StreamedUpdate::line(std::string_view line, std::string& out) {
         if (!raised_) first_count_ = count;
         raised_ = true;
     }
-    out += rebuilt;
-    out += "\r\n";
+    rebuilt += "\r\n";
+    sink.put(rebuilt);
+}
+
+// Whether `line` (with its CR LF) is what the update writes for it.
+bool StreamedUpdate::kept_as_read(std::string_view line, bool hard_spaces) const {
+    if (line.size() < 2 || line[line.size() - 2] != '\r') return false;
+    line.remove_suffix(2);
+    if (line.empty()) return true;
+    const char last = line.back();
+    if (last == '\r' || last == ' ' || last == '\\') return false;
+    if (hard_spaces && line.find('\xff') != std::string_view::npos) return false;
+    return !name_word_matches_line(line, file_name_);
+}
+
+void StreamedUpdate::lines(std::string_view block, ListSink& sink) {
+    const bool hard_spaces =
+        options_.kill_hard_space && block.find('\xff') != std::string_view::npos;
+    std::size_t run = 0, pos = 0;  // the lines in [run, pos) go out as read
+    while (pos < block.size()) {
+        const std::size_t lf = block.find('\n', pos);
+        if (lf == std::string_view::npos) break;  // the list's last line, without LF
+        if (!kept_as_read(block.substr(pos, lf + 1 - pos), hard_spaces)) {
+            if (pos > run) sink.put(block.substr(run, pos - run));
+            std::size_t end = lf;
+            if (end > pos && block[end - 1] == '\r') --end;
+            line(block.substr(pos, end - pos), sink);
+            run = lf + 1;
+        }
+        pos = lf + 1;
+    }
+    if (pos > run) sink.put(block.substr(run, pos - run));
+    if (pos < block.size()) line(block.substr(pos), sink);
 }
 
 DownloadOutcome StreamedUpdate::outcome() const {
@@ -218,8 +253,10 @@ std::string apply_download_to_bytes(std::string_view bytes, const UpdateOptions&
                                     std::string_view file_name, long long n,
                                     DownloadOutcome& outcome) {
     std::string out;
+    StringSink sink(out);
+    while (!bytes.empty() && bytes.back() == '\x1a') bytes.remove_suffix(1);
     StreamedUpdate update(options, file_name, n);
-    for (std::string_view line : list_line_views(bytes)) update.line(line, out);
+    update.lines(bytes, sink);
     outcome = update.outcome();
     return out;
 }
@@ -233,7 +270,7 @@ UpdateResult update_files_bbs(Env& env, const ControlSettings& settings,
     StreamedUpdate update(options, download_file_name, duplicate_count);
     const RewriteResult r = rewrite_list_streamed(
         env, files_bbs_path, Share::deny_write,
-        [&](std::string_view line, std::string& out) { update.line(line, out); });
+        [&](std::string_view lines, ListSink& sink) { update.lines(lines, sink); });
     outcome = update.outcome();
     if (r != RewriteResult::ok) return static_cast<UpdateResult>(static_cast<int>(r));
     if (outcome.code == UpdateResult::ok) new_counter_value = outcome.new_count;

@@ -11,6 +11,7 @@
 
 #include "config/settings.h"
 #include "counters/counter_field.h"
+#include "counters/list_rewrite.h"
 #include "platform/env.h"
 
 namespace zunt {
@@ -49,16 +50,22 @@ bool name_word_matches(std::string_view name_word, std::string_view file_name);
 DownloadOutcome apply_download(std::vector<std::string>& lines, const UpdateOptions& options,
                                std::string_view file_name, long long n);
 
-// apply_download one line at a time, for a list streamed from disk: each
-// line goes in as split_list_bytes gives it and comes out with its CR LF.
+// apply_download for a list streamed from disk, a run of whole lines at a
+// time as rewrite_list_streamed hands them on; each line comes out with its
+// CR LF. A line the update leaves exactly as read (CR LF at its end and
+// nothing to strip or replace, and no match) goes out with its neighbours
+// in one piece.
 class StreamedUpdate {
 public:
     StreamedUpdate(const UpdateOptions& options, std::string_view file_name, long long n)
         : options_(options), file_name_(file_name), n_(n) {}
-    void line(std::string_view line, std::string& out);
+    void lines(std::string_view block, ListSink& sink);
     DownloadOutcome outcome() const;
 
 private:
+    bool kept_as_read(std::string_view line, bool hard_spaces) const;
+    void line(std::string_view line, ListSink& sink);
+
     const UpdateOptions& options_;
     std::string_view file_name_;
     long long n_;

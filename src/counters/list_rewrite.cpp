@@ -1,5 +1,6 @@
 #include "counters/list_rewrite.h"
 
+#include <cstring>
 #include <memory>
 
 #include "config/text_util.h"
@@ -168,22 +169,101 @@ RewriteResult give_up(Env& env, std::unique_ptr<File>& temp_file, const std::str
     return code;
 }
 
-// Hands every complete line of `carry` (from `pos` on) to `per_line` and
-// drops them from `carry`.
-void take_lines(std::string& carry, std::string& out, const LineStream& per_line) {
-    std::size_t pos = 0;
-    for (std::size_t lf; (lf = carry.find('\n', pos)) != std::string::npos; pos = lf + 1) {
-        std::size_t end = lf;
-        if (end > pos && carry[end - 1] == '\r') --end;
-        per_line(std::string_view(carry).substr(pos, end - pos), out);
+// Pieces of a streamed rewrite's buffers. They live on the stack: a rewrite
+// runs once per download, and fresh heap blocks of this size would cost new
+// pages every time.
+constexpr std::size_t kChunk = 1 << 16;
+// Pieces at least this long are written as they come instead of being
+// gathered first: a run of unchanged lines goes from the read buffer to the
+// file with no copy of ours.
+constexpr std::size_t kWriteThrough = 1 << 13;
+
+// The new list written to its temporary file through a buffer; the first
+// write error stops all further writing.
+class FileSink final : public ListSink {
+public:
+    FileSink(File& file, char* buffer) : file_(file), buf_(buffer) {}
+    void put(std::string_view bytes) override {
+        if (error_ != 0) return;
+        if (bytes.size() >= kWriteThrough) {
+            flush();
+            if (error_ == 0) error_ = file_.write(bytes.data(), bytes.size());
+            return;
+        }
+        if (used_ + bytes.size() > kChunk) flush();
+        std::memcpy(buf_ + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
     }
-    carry.erase(0, pos);
-}
+    Errno error() const { return error_; }
+    // Writes what is gathered; the first error of all the writes.
+    Errno flush() {
+        if (error_ == 0 && used_ > 0) error_ = file_.write(buf_, used_);
+        used_ = 0;
+        return error_;
+    }
+
+private:
+    File& file_;
+    char* buf_;
+    std::size_t used_ = 0;
+    Errno error_ = 0;
+};
+
+// The list read in pieces, handed on in runs of whole lines straight from
+// the read buffer. A line longer than the buffer is gathered on the heap.
+class BlockReader {
+public:
+    BlockReader(File& list, char* buffer) : list_(list), buf_(buffer) {}
+
+    // Hands every whole line read so far to `per_block`; false at the end
+    // of the list (or with `e` set when reading fails).
+    bool next(const LineBlockStream& per_block, ListSink& sink, Errno& e) {
+        std::size_t got = 0;
+        if ((e = list_.read(buf_ + have_, kChunk - have_, got)) != 0 || got == 0) return false;
+        have_ += got;
+        std::size_t done = have_;  // just past the last LF
+        while (done > 0 && buf_[done - 1] != '\n') --done;
+        if (done == 0) {
+            if (have_ == kChunk) {  // one line fills the buffer
+                long_line_.append(buf_, have_);
+                have_ = 0;
+            }
+            return true;
+        }
+        std::size_t from = 0;
+        if (!long_line_.empty()) {
+            from = static_cast<std::size_t>(static_cast<const char*>(std::memchr(buf_, '\n', done)) - buf_) + 1;
+            long_line_.append(buf_, from);
+            per_block(long_line_, sink);
+            long_line_.clear();
+        }
+        if (done > from) per_block(std::string_view(buf_ + from, done - from), sink);
+        std::memmove(buf_, buf_ + done, have_ - done);
+        have_ -= done;
+        return true;
+    }
+
+    // Hands on the last line of the list when it has no LF. Only Ctrl-Z
+    // bytes at the very end of the list end it.
+    void finish(const LineBlockStream& per_block, ListSink& sink) {
+        long_line_.append(buf_, have_);
+        have_ = 0;
+        std::string_view rest = long_line_;
+        while (!rest.empty() && rest.back() == kCtrlZ) rest.remove_suffix(1);
+        if (!rest.empty()) per_block(rest, sink);
+    }
+
+private:
+    File& list_;
+    char* buf_;
+    std::size_t have_ = 0;  // bytes of a line not yet whole, at the start of buf_
+    std::string long_line_;
+};
 
 }  // namespace
 
 RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Share share,
-                                    const LineStream& per_line) {
+                                    const LineBlockStream& per_block) {
     if (is_backup_name(list_path)) return RewriteResult::rename_failed;
     std::unique_ptr<File> list, temp_file;
     if (env.open(list_path, Access::read, share, list) != 0) return RewriteResult::rename_failed;
@@ -192,27 +272,17 @@ RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Shar
         env.set_last_error(e);
         return RewriteResult::create_failed;
     }
-    constexpr std::size_t kChunk = 1 << 16;
-    std::string chunk(kChunk, '\0'), carry, out;
-    for (;;) {
-        std::size_t got = 0;
-        if (Errno e = list->read(chunk.data(), chunk.size(), got))
-            return give_up(env, temp_file, temp, e, RewriteResult::read_failed);
-        if (got == 0) break;
-        carry.append(chunk.data(), got);
-        take_lines(carry, out, per_line);
-        if (out.size() >= kChunk) {
-            if (Errno e = temp_file->write(out.data(), out.size()))
-                return give_up(env, temp_file, temp, e, RewriteResult::create_failed);
-            out.clear();
-        }
-    }
+    char in[kChunk], out[kChunk];
+    BlockReader reader(*list, in);
+    FileSink sink(*temp_file, out);
+    Errno e = 0;
+    while (reader.next(per_block, sink, e))
+        if (Errno w = sink.error())
+            return give_up(env, temp_file, temp, w, RewriteResult::create_failed);
+    if (e != 0) return give_up(env, temp_file, temp, e, RewriteResult::read_failed);
     list->close();
-    // Only Ctrl-Z bytes at the very end of the list end it; a last line
-    // without LF counts like the others.
-    while (!carry.empty() && carry.back() == kCtrlZ) carry.pop_back();
-    if (!carry.empty()) per_line(carry, out);
-    Errno e = temp_file->write(out.data(), out.size());
+    reader.finish(per_block, sink);
+    e = sink.flush();
     if (e == 0) e = temp_file->sync();
     if (e == 0) e = temp_file->close();
     if (e != 0) return give_up(env, temp_file, temp, e, RewriteResult::create_failed);

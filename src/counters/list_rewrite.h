@@ -57,12 +57,34 @@ using StagedTransform =
 RewriteResult rewrite_list(Env& env, const std::string& list_path, Share share,
                            const LineTransform& transform);
 
-// Like rewrite_list, streamed: each line (as split_list_bytes gives it) is
-// handed to `per_line`, which appends the new line with its CR LF to `out`;
-// the list is never held whole in memory.
-using LineStream = std::function<void(std::string_view line, std::string& out)>;
+// Where a streamed rewrite puts the new list's bytes, in order. Runs of the
+// old list that stay as they are may be put as one piece, straight from
+// what was read.
+class ListSink {
+public:
+    virtual ~ListSink() = default;
+    virtual void put(std::string_view bytes) = 0;
+};
+
+// The new list gathered in memory.
+class StringSink final : public ListSink {
+public:
+    explicit StringSink(std::string& out) : out_(out) {}
+    void put(std::string_view bytes) override { out_ += bytes; }
+
+private:
+    std::string& out_;
+};
+
+// Takes a run of whole lines of the list as read, each ending in LF but for
+// a last line of the list without one (its closing Ctrl-Z bytes already
+// gone), and puts each new line with its CR LF into the sink.
+using LineBlockStream = std::function<void(std::string_view lines, ListSink& sink)>;
+
+// Like rewrite_list, streamed: the list is handed to `per_block` in runs of
+// whole lines and never held whole in memory.
 RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Share share,
-                                    const LineStream& per_line);
+                                    const LineBlockStream& per_block);
 RewriteResult rewrite_list_staged(Env& env, const std::string& list_path, Share share,
                                   const StagedTransform& transform);
 
