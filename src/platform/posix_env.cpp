@@ -220,7 +220,11 @@ private:
             if (::stat(to.c_str(), &dst) != 0) return;
         }
         if (!S_ISREG(dst.st_mode)) return;
-        if (::chmod(from.c_str(), dst.st_mode & 07777) != 0) return;
+        // Mostly the modes already agree: the new file was made under the
+        // same umask as the old.
+        if ((src.st_mode & 07777) != (dst.st_mode & 07777) &&
+            ::chmod(from.c_str(), dst.st_mode & 07777) != 0)
+            return;
         if (::geteuid() == 0 && (dst.st_uid != src.st_uid || dst.st_gid != src.st_gid)) {
             [[maybe_unused]] int ignored = ::chown(from.c_str(), dst.st_uid, dst.st_gid);
         }

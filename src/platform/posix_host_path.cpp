@@ -40,12 +40,11 @@ std::string find_nocase(const std::string& dir, const std::string& name) {
 }
 
 // Resolves each element of a host path, folding case where needed.
-std::string fold_case(const std::string& p) {
-    if (p.empty() || exists(p)) return p;
+std::string fold_each_element(const std::string& p) {
     std::string out;
     std::size_t i = 0;
     if (p[0] == '/') {
-        out = "/";
+        out += '/';
         i = 1;
     }
     while (i <= p.size()) {
@@ -65,6 +64,27 @@ std::string fold_case(const std::string& p) {
         i = slash + 1;
     }
     return out;
+}
+
+// A path that does not exist as written. Most often only its last element
+// is missing (a file about to be made): when the directory before it exists
+// as written, so does every element up to there, and only the last one is
+// looked up.
+std::string fold_missing(const std::string& p) {
+    const std::size_t slash = p.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::string last = p.substr(start);
+    if (last.empty() || last == "." || last == "..") return fold_each_element(p);
+    const std::string dir = p.substr(0, start);
+    if (!dir.empty() && !exists(dir)) return fold_each_element(p);
+    const std::string found = find_nocase(dir, last);
+    return found.empty() ? p : dir + found;
+}
+
+// Resolves each element of a host path, folding case where needed.
+std::string fold_case(const std::string& p) {
+    if (p.empty() || exists(p)) return p;
+    return fold_missing(p);
 }
 
 }  // namespace

@@ -31,7 +31,25 @@ TEST_F(PosixEnvTest, HostPathTable) {
         {root + "\\files\\util", root + "/Files/UTIL", 0},
         {"q:\\files\\new\\x.txt", root + "/Files/new/x.txt", 0},  // missing parts as written
         {"z:\\x", "", ENOENT},
+        // Only the last element missing as written, its directory found
+        // as written or folded; of two names alike the first in byte order.
+        {root + "/Files/UTIL/files.bbs", list, 0},
+        {root + "/Files/UTIL/files.bak", root + "/Files/UTIL/files.bak", 0},
+        {"q:\\files\\util\\files.bak", root + "/Files/UTIL/files.bak", 0},
+        {root + "/Files/UTIL/two.txt", root + "/Files/UTIL/TWO.txt", 0},
+        {root + "//Files/./UTIL//files.bbs", root + "//Files/./UTIL//FILES.BBS", 0},
+        // A "directory" that is a file or a dangling link, a last element
+        // that is no name, a closing slash.
+        {root + "/Files/UTIL/FILES.BBS/x", root + "/Files/UTIL/FILES.BBS/x", 0},
+        {root + "/Files/UTIL/dead/files.bbs", root + "/Files/UTIL/dead/files.bbs", 0},
+        {root + "/files/util/..", root + "/Files/UTIL/..", 0},
+        {root + "/files/UTIL/.", root + "/Files/UTIL/.", 0},
+        {root + "/Files/UTIL/files.bbs/", root + "/Files/UTIL/FILES.BBS/", 0},
+        {root + "/files/util/", root + "/Files/UTIL/", 0},
     };
+    dir.write("Files/UTIL/two.TXT", "");
+    dir.write("Files/UTIL/TWO.txt", "");
+    fs::create_symlink("nowhere", dir.path("Files/UTIL/dead"));
     for (const auto& c : cases) {
         std::string host;
         EXPECT_EQ(to_host_path(c.in, host), c.err) << c.in;
