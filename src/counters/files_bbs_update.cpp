@@ -1,6 +1,7 @@
 #include "counters/files_bbs_update.h"
 
 #include <algorithm>
+#include <array>
 
 #include "config/text_util.h"
 #include "counters/list_rewrite.h"
@@ -40,16 +41,34 @@ bool is_pattern(std::string_view name_word) {
 
 char lower_char(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// What a byte means in a name word: nothing, its end, or a wildcard.
+enum WordByte : unsigned char { plain, word_end, wildcard };
+
+constexpr std::array<WordByte, 256> word_byte_table() {
+    std::array<WordByte, 256> t{};
+    t[' '] = word_end;
+    t['*'] = t['?'] = t['['] = wildcard;
+    return t;
+}
+
+constexpr std::array<WordByte, 256> kWordByte = word_byte_table();
+
+bool equal_lowered(std::string_view word, std::string_view file_name) {
+    return word.size() == file_name.size() &&
+           std::equal(word.begin(), word.end(), file_name.begin(),
+                      [](char a, char b) { return lower_char(a) == b; });
+}
+
 // name_word_matches for the lower-cased name word of `line`, without making
-// a lower-cased copy for every line of the list.
+// a lower-cased copy for every line of the list. It runs for every line, so
+// one tight pass finds the word's end or its first wildcard.
 bool name_word_matches_line(std::string_view line, std::string_view file_name) {
-    const std::string_view word = line.substr(0, line.find(' '));
-    if (word.size() == file_name.size() &&
-        std::equal(word.begin(), word.end(), file_name.begin(),
-                   [](char a, char b) { return lower_char(a) == b; }))
-        return true;
-    if (!is_pattern(word)) return false;
-    return wildcard_match(lower_ascii(word), file_name);
+    std::size_t i = 0;
+    WordByte b = plain;
+    while (i < line.size() && (b = kWordByte[static_cast<unsigned char>(line[i])]) == plain) ++i;
+    if (b != wildcard) return equal_lowered(line.substr(0, i), file_name);
+    const std::string_view word = line.substr(0, line.find(' ', i));
+    return equal_lowered(word, file_name) || wildcard_match(lower_ascii(word), file_name);
 }
 
 LineOutcome update_line(std::string& line, const UpdateOptions& options,
