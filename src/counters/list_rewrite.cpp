@@ -25,20 +25,36 @@ Errno read_all(File& file, std::string& out) {
     }
 }
 
-// Creates `path` with exactly `bytes`, synced and closed; on any failure the
-// half-written file is removed.
-Errno write_new_file(Env& env, const std::string& path, Share share, std::string_view bytes) {
-    std::unique_ptr<File> f;
-    Errno e = env.open(path, Access::create, share, f);
-    if (e == 0) e = f->write(bytes.data(), bytes.size());
-    if (e == 0) e = f->sync();
-    if (e == 0) e = f->close();
-    f.reset();
-    if (e != 0) {
-        env.remove(path);
-        env.set_last_error(e);
-    }
+// A new file written beside the list, on its way to storage.
+struct NewFile {
+    std::string path;
+    std::unique_ptr<File> file;
+};
+
+// Drops a new file after a failed step, keeping the step's error number.
+Errno drop(Env& env, NewFile& f, Errno e) {
+    f.file.reset();
+    env.remove(f.path);
+    env.set_last_error(e);
     return e;
+}
+
+// Creates `f.path` with exactly `bytes` and lets them start for the disk.
+Errno begin_new_file(Env& env, NewFile& f, Share share, std::string_view bytes) {
+    Errno e = env.open(f.path, Access::create, share, f.file);
+    if (e == 0) e = f.file->write(bytes.data(), bytes.size());
+    if (e != 0) return drop(env, f, e);
+    f.file->start_sync();
+    return 0;
+}
+
+// Waits until the new file is on the disk, and closes it.
+Errno finish_new_file(Env& env, NewFile& f) {
+    Errno e = f.file->sync();
+    if (e == 0) e = f.file->close();
+    if (e != 0) return drop(env, f, e);
+    f.file.reset();
+    return 0;
 }
 
 // Removes leftovers of a failed step without losing the step's error number.
@@ -48,14 +64,15 @@ void clean_up(Env& env, std::initializer_list<const std::string*> paths) {
     env.set_last_error(keep);
 }
 
-// Makes `bak` hold the list as it stands (or `staged` bytes), replacing an
-// older backup in one rename so that a backup of some age always exists.
-Errno make_backup(Env& env, const std::string& list_path, const std::string& bak, Share share,
-                  const std::optional<std::string>& staged) {
+// Makes `bak` hold the list as it stands (or `staged`, the backup's bytes
+// already written beside it), replacing an older backup in one rename so
+// that a backup of some age always exists.
+Errno make_backup(Env& env, const std::string& list_path, const std::string& bak,
+                  NewFile* staged) {
     const std::string bak_tmp = temp_name_for(bak);
     Errno e;
     if (staged) {
-        e = write_new_file(env, bak_tmp, share, *staged);
+        e = finish_new_file(env, *staged);
     } else {
         clean_up(env, {&bak_tmp});  // a leftover of an interrupted run
         e = env.link_or_copy(list_path, bak_tmp);
@@ -127,8 +144,8 @@ RewriteResult read_list(Env& env, const std::string& list_path, Share share, std
 // Makes the old list (or `staged`) the backup and gives the new list,
 // complete in `temp`, the list's name.
 RewriteResult install_new_list(Env& env, const std::string& list_path, const std::string& temp,
-                               Share share, const std::optional<std::string>& staged) {
-    if (make_backup(env, list_path, backup_name_for(list_path), share, staged) != 0 ||
+                               NewFile* staged) {
+    if (make_backup(env, list_path, backup_name_for(list_path), staged) != 0 ||
         env.rename(temp, list_path) != 0) {
         clean_up(env, {&temp});
         return RewriteResult::rename_failed;
@@ -137,11 +154,24 @@ RewriteResult install_new_list(Env& env, const std::string& list_path, const std
 }
 
 // Writes the new list beside the old one and puts it in the old one's place.
+// A staged backup is written while the new list is on its way to the disk,
+// so that both are waited for at once.
 RewriteResult replace_list(Env& env, const std::string& list_path, Share share,
                            std::string_view new_bytes, const std::optional<std::string>& staged) {
-    const std::string temp = temp_name_for(list_path);
-    if (write_new_file(env, temp, share, new_bytes) != 0) return RewriteResult::create_failed;
-    return install_new_list(env, list_path, temp, share, staged);
+    NewFile list{temp_name_for(list_path), nullptr};
+    if (begin_new_file(env, list, share, new_bytes) != 0) return RewriteResult::create_failed;
+    NewFile bak{temp_name_for(backup_name_for(list_path)), nullptr};
+    Errno bak_error = 0;
+    if (staged) bak_error = begin_new_file(env, bak, share, *staged);
+    if (finish_new_file(env, list) != 0) {
+        if (bak.file) drop(env, bak, env.last_error());
+        return RewriteResult::create_failed;
+    }
+    if (bak_error != 0) {
+        clean_up(env, {&list.path});
+        return RewriteResult::rename_failed;
+    }
+    return install_new_list(env, list_path, list.path, staged ? &bak : nullptr);
 }
 
 }  // namespace
@@ -217,7 +247,7 @@ RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Shar
     if (e == 0) e = temp_file->close();
     if (e != 0) return give_up(env, temp_file, temp, e, RewriteResult::create_failed);
     temp_file.reset();
-    return install_new_list(env, list_path, temp, share, std::nullopt);
+    return install_new_list(env, list_path, temp, nullptr);
 }
 
 RewriteResult rewrite_list(Env& env, const std::string& list_path, Share share,
