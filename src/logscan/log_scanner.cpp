@@ -1,6 +1,7 @@
 #include "logscan/log_scanner.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <future>
@@ -94,13 +95,15 @@ bool read_stretch(LineReader& reader, const LineRules& rules, Stretch& out, std:
     return true;
 }
 
-// Reads `bytes`, whole lines standing at `offset` in the log.
-Stretch read_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& rules) {
-    Stretch s;
+// Reads `bytes`, whole lines standing at `offset` in the log, into `s`
+// (emptied first; what it holds is kept for the next stretch).
+void read_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& rules, Stretch& s) {
+    s.text.clear();
+    s.takings.clear();
+    s.has_last = false;
     LineReader reader(bytes, offset);
     read_stretch(reader, rules, s, static_cast<std::size_t>(-1));
     s.ended = reader.offset() < offset + bytes.size();
-    return s;
 }
 
 // Adds a stretch's takings to the scan, as if its lines were read now.
@@ -129,27 +132,58 @@ void add_takings(ScanWork& w, TakenMark& mark, const Stretch& s) {
 // Stretches shorter than this are not worth a second thread.
 constexpr std::size_t kTwoThreadsFrom = 1 << 20;
 
-// Reads whole lines in memory, the second half in a thread of its own when
-// there is enough to share; true when the log ends inside them.
-bool read_block(std::string_view bytes, std::uint64_t offset, const LineRules& rules,
-                ScanWork& w, TakenMark& mark) {
-    static const bool two_cores = std::thread::hardware_concurrency() > 1;
-    std::size_t half = bytes.size();
-    if (bytes.size() >= kTwoThreadsFrom && two_cores) {
-        const std::size_t lf = bytes.find('\n', bytes.size() / 2);
-        if (lf != std::string_view::npos) half = lf + 1;
+// The blocks of a log: each block's lines are read in two halves at once,
+// the second in a thread of its own, while the takings of the block before
+// are added to the scan. Stretches keep their room from block to block.
+class BlockReader {
+public:
+    BlockReader(const LineRules& rules, ScanWork& w, TakenMark& mark)
+        : rules_(rules), w_(w), mark_(mark) {}
+
+    // Reads whole lines standing at `offset`; true when the log ends in a
+    // block read so far, and nothing after it counts.
+    bool read(std::string_view bytes, std::uint64_t offset) {
+        static const bool two_cores = std::thread::hardware_concurrency() > 1;
+        std::size_t half = bytes.size();
+        if (bytes.size() >= kTwoThreadsFrom && two_cores) {
+            const std::size_t lf = bytes.find('\n', bytes.size() / 2);
+            if (lf != std::string_view::npos) half = lf + 1;
+        }
+        Stretch& first = stretches_[next_][0];
+        Stretch& second = stretches_[next_][1];
+        second.takings.clear();
+        second.has_last = second.ended = false;
+        std::future<void> other;
+        if (half < bytes.size())
+            other = std::async(std::launch::async | std::launch::deferred, read_bytes,
+                               bytes.substr(half), offset + half, std::cref(rules_), std::ref(second));
+        read_bytes(bytes.substr(0, half), offset, rules_, first);
+        const bool ended = add_pending();
+        if (other.valid()) other.get();
+        pending_ = true;
+        next_ ^= 1;
+        return ended;
     }
-    std::future<Stretch> second;
-    if (half < bytes.size())
-        second = std::async(std::launch::async | std::launch::deferred, read_bytes,
-                            bytes.substr(half), offset + half, std::cref(rules));
-    const Stretch first = read_bytes(bytes.substr(0, half), offset, rules);
-    const Stretch rest = second.valid() ? second.get() : Stretch{};
-    add_takings(w, mark, first);
-    if (first.ended) return true;
-    add_takings(w, mark, rest);
-    return rest.ended;
-}
+
+    // Adds the takings of the last block read; true when the log ended in it.
+    bool add_pending() {
+        if (!pending_) return false;
+        pending_ = false;
+        const auto& [first, second] = stretches_[next_ ^ 1];
+        add_takings(w_, mark_, first);
+        if (first.ended) return true;
+        add_takings(w_, mark_, second);
+        return second.ended;
+    }
+
+private:
+    const LineRules& rules_;
+    ScanWork& w_;
+    TakenMark& mark_;
+    std::array<std::array<Stretch, 2>, 2> stretches_;
+    int next_ = 0;
+    bool pending_ = false;
+};
 
 // Reads lines straight from the file, a bounded number of takings at a
 // time: for a log with a line longer than a block.
@@ -186,9 +220,13 @@ Errno read_log(File& file, std::uint64_t offset, const LineRules& rules, ScanWor
     // Not filled in advance: a short log touches only what it needs.
     const std::size_t room = 2 * kBlock;
     const std::unique_ptr<char[]> buf(new char[room]);
+    BlockReader blocks(rules, w, mark);
     std::size_t held = 0;  // the unfinished line carried over
     for (;;) {
-        if (held + kBlock > room) return read_by_lines(file, offset, rules, w, mark);
+        if (held + kBlock > room) {
+            if (blocks.add_pending()) return 0;
+            return read_by_lines(file, offset, rules, w, mark);
+        }
         std::size_t got = 0;
         if (Errno e = read_fully(file, buf.get() + held, kBlock, got)) return e;
         held += got;
@@ -197,7 +235,11 @@ Errno read_log(File& file, std::uint64_t offset, const LineRules& rules, ScanWor
         const std::size_t last_lf = bytes.rfind('\n');
         if (!at_end && last_lf == std::string_view::npos) continue;
         const std::size_t whole = at_end ? held : last_lf + 1;
-        if (read_block(bytes.substr(0, whole), offset, rules, w, mark) || at_end) return 0;
+        if (blocks.read(bytes.substr(0, whole), offset)) return 0;
+        if (at_end) {
+            blocks.add_pending();
+            return 0;
+        }
         std::memmove(buf.get(), buf.get() + whole, held - whole);
         held -= whole;
         offset += whole;
