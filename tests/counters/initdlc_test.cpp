@@ -82,8 +82,8 @@ TEST(InitdlcList, BlocksAndTheirSorting) {
     const std::map<std::string, std::string> dates = {
         {"b.zip", "0795121440"}, {"A.ZIP", "0795108192"}, {"d.zip", "0924900000"}};
     InitHooks hooks;
-    hooks.date_key = [&](const std::string& word) {
-        auto it = dates.find(word);
+    hooks.date_key = [&](std::string_view word) {
+        auto it = dates.find(std::string(word));
         return it == dates.end() ? std::string(kMissingFileDateKey) : it->second;
     };
     // Each block by its first letter ("_" the empty line); the separators stay put.
@@ -118,7 +118,7 @@ TEST(InitdlcList, CountsRecordedAndHardSpaces) {
     o.kill_hard_space = true;
     std::vector<std::pair<std::string, long long>> recorded;
     InitHooks hooks;
-    hooks.record_count = [&](const std::string& w, long long n) { recorded.emplace_back(w, n); };
+    hooks.record_count = [&](std::string_view w, long long n) { recorded.emplace_back(w, n); };
     const Lines in = {"A.ZIP\xFF[ 4] a\xFF", "b.zip [0] b", "\xFF" "cont\xFF" "x", "C.ZIP (12) c"};
     const Lines want = {"A.ZIP         [  4] a", "b.zip         [  0] b", " cont x",
                         "C.ZIP         [ 12] c"};
