@@ -15,27 +15,40 @@ bool has_wildcard(std::string_view name) {
     return false;
 }
 
+// The download directory as statistics names begin with it: lower case, and
+// whether a wildcard in it makes every name a pattern.
+struct StatDir {
+    const std::string& dir;
+    std::string lower;
+    bool wild;
+};
+
+StatDir stat_dir_for(const std::string& download_dir) {
+    return {download_dir, lower_ascii(download_dir), has_wildcard(download_dir)};
+}
+
 // The statistics name of a file line, built in `name`: the download
-// directory and the name word; a wildcard name stands for the first file it
-// matches, when there is one.
-void statistics_name(Env& env, const std::string& download_dir, std::string_view word,
-                     std::string& name) {
-    name.assign(download_dir);
+// directory and the name word, in lower case; a wildcard name stands for the
+// first file it matches, when there is one.
+void statistics_name(Env& env, const StatDir& dir, std::string_view word, std::string& name) {
+    if (!dir.wild && !has_wildcard(word)) {
+        name.assign(dir.lower);
+        for (const char c : word) name += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        return;
+    }
+    name.assign(dir.dir);
     name.append(word);
-    if (has_wildcard(name)) {
-        FoundFile found;
-        if (env.find_first(name, found) == 0) {
-            const PathParts parts = split_path(name);
-            name = parts.drive + parts.dir + found.name;
-        }
+    FoundFile found;
+    if (env.find_first(name, found) == 0) {
+        const PathParts parts = split_path(name);
+        name = parts.drive + parts.dir + found.name;
     }
     to_lower_ascii(name);
 }
 
-void record_count(InitContext& ctx, const std::string& download_dir, std::string_view word,
-                  long long count) {
+void record_count(InitContext& ctx, const StatDir& dir, std::string_view word, long long count) {
     std::string& name = ctx.stat_name;
-    statistics_name(ctx.env, download_dir, word, name);
+    statistics_name(ctx.env, dir, word, name);
     const auto now = static_cast<std::uint32_t>(ctx.env.now());
     if (update_stat_entry(ctx.stats, name, StatUpdate::set, count, now) ==
         StatUpdateResult::recorded)
@@ -55,8 +68,9 @@ std::string date_key(Env& env, const std::string& download_dir, std::string_view
 InitHooks hooks_for(InitContext& ctx, const std::string& download_dir) {
     InitHooks hooks;
     if (ctx.settings.statistics_path)
-        hooks.record_count = [&ctx, &download_dir](std::string_view word, long long count) {
-            record_count(ctx, download_dir, word, count);
+        hooks.record_count = [&ctx, dir = stat_dir_for(download_dir)](std::string_view word,
+                                                                       long long count) {
+            record_count(ctx, dir, word, count);
         };
     hooks.date_key = [&ctx, &download_dir](std::string_view word) {
         return date_key(ctx.env, download_dir, word);
@@ -84,33 +98,48 @@ std::uint64_t key_head(std::string_view key) {
     return head;
 }
 
-// Sorts the block's entries by their keys, compared as unsigned bytes;
-// entries with equal keys keep the order they were read in (each entry's
-// line index tells it), as a stable sort leaves them.
+// Whether entry `a` goes before entry `b` (both given by their place in the
+// block): keys compare as unsigned bytes, the head first; entries with equal
+// keys keep the order they were read in, as a stable sort leaves them.
+template <bool Ascending>
+bool goes_before(const FileBlock& block, const FileBlock::SortItem& a, const FileBlock::SortItem& b) {
+    if (a.key_head != b.key_head) return Ascending ? a.key_head < b.key_head : b.key_head < a.key_head;
+    const FileBlock::Entry& ea = block.entries[a.entry];
+    const FileBlock::Entry& eb = block.entries[b.entry];
+    const std::string_view text(block.text);
+    const int c = text.substr(ea.key_pos, ea.key_len).compare(text.substr(eb.key_pos, eb.key_len));
+    if (c != 0) return Ascending ? c < 0 : c > 0;
+    return a.entry < b.entry;
+}
+
+// Puts the block's entries, by their place, into `block.order`, sorted.
 void sort_block(FileBlock& block, bool ascending) {
-    const std::string& text = block.text;
-    auto key_less = [&text](const FileBlock::Entry& a, const FileBlock::Entry& b) {
-        if (a.key_head != b.key_head) return a.key_head < b.key_head;
-        const int c = std::string_view(text).substr(a.key_pos, a.key_len).compare(
-            std::string_view(text).substr(b.key_pos, b.key_len));
-        return c < 0;
-    };
-    auto& e = block.entries;
+    auto& order = block.order;
+    order.clear();
+    for (std::size_t i = 0; i < block.entries.size(); ++i) {
+        const FileBlock::Entry& e = block.entries[i];
+        order.push_back({key_head(std::string_view(block.text).substr(e.key_pos, e.key_len)), i});
+    }
     if (ascending)
-        std::sort(e.begin(), e.end(), [&](const FileBlock::Entry& a, const FileBlock::Entry& b) {
-            if (key_less(a, b)) return true;
-            return !key_less(b, a) && a.line < b.line;
+        std::sort(order.begin(), order.end(), [&block](const auto& a, const auto& b) {
+            return goes_before<true>(block, a, b);
         });
     else
-        std::sort(e.begin(), e.end(), [&](const FileBlock::Entry& a, const FileBlock::Entry& b) {
-            if (key_less(b, a)) return true;
-            return !key_less(a, b) && a.line < b.line;
+        std::sort(order.begin(), order.end(), [&block](const auto& a, const auto& b) {
+            return goes_before<false>(block, a, b);
         });
 }
 
 void append_line(std::string& out, std::string_view line) {
     out.append(line);
     out.append("\r\n", 2);
+}
+
+// A file line with the continuation lines that belong to it.
+void write_entry(const FileBlock& block, const FileBlock::Entry& e,
+                 const std::vector<std::string_view>& lines, std::string& out) {
+    append_line(out, std::string_view(block.text).substr(e.text_pos, e.text_len));
+    for (std::size_t i = 1; i <= e.continuations; ++i) append_line(out, lines[e.line + i]);
 }
 
 }  // namespace
@@ -192,22 +221,21 @@ void flush_file_block(FileBlock& block, const std::vector<std::string_view>& lin
             if (options.sort_by == 1) {
                 e.key_pos = e.text_pos;
                 e.key_len = e.text_len;
-            } else {
-                const std::string_view word =
-                    name_word_of(std::string_view(block.text).substr(e.text_pos, e.text_len));
-                const std::string key =
-                    hooks.date_key ? hooks.date_key(word) : std::string(kMissingFileDateKey);
-                e.key_pos = block.text.size();
-                e.key_len = key.size();
-                block.text += key;
+                continue;
             }
-            e.key_head = key_head(std::string_view(block.text).substr(e.key_pos, e.key_len));
+            const std::string_view word =
+                name_word_of(std::string_view(block.text).substr(e.text_pos, e.text_len));
+            const std::string key =
+                hooks.date_key ? hooks.date_key(word) : std::string(kMissingFileDateKey);
+            e.key_pos = block.text.size();
+            e.key_len = key.size();
+            block.text += key;
         }
         sort_block(block, options.sort_order == 1);
-    }
-    for (const FileBlock::Entry& e : block.entries) {
-        append_line(out, std::string_view(block.text).substr(e.text_pos, e.text_len));
-        for (std::size_t i = 1; i <= e.continuations; ++i) append_line(out, lines[e.line + i]);
+        for (const FileBlock::SortItem& item : block.order)
+            write_entry(block, block.entries[item.entry], lines, out);
+    } else {
+        for (const FileBlock::Entry& e : block.entries) write_entry(block, e, lines, out);
     }
     block.entries.clear();
     block.text.clear();

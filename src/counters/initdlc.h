@@ -86,12 +86,18 @@ struct FileBlock {
     struct Entry {
         std::size_t text_pos = 0, text_len = 0;  // the rebuilt line, in `text`
         std::size_t key_pos = 0, key_len = 0;    // the sort key, in `text`
-        std::uint64_t key_head = 0;  // the key's first eight bytes, big-endian, zero-padded
-        std::size_t line = 0;        // index of the file line among the list's lines
+        std::size_t line = 0;           // index of the file line among the list's lines
         std::size_t continuations = 0;  // how many lines after it belong to it
     };
-    std::vector<Entry> entries;
-    std::string text;  // the block's rebuilt lines and date keys
+    // An entry as the sort moves it: its key's first eight bytes (big-endian,
+    // zero-padded), which order most entries alone, and its place in `entries`.
+    struct SortItem {
+        std::uint64_t key_head;
+        std::size_t entry;
+    };
+    std::vector<Entry> entries;  // in reading order
+    std::string text;            // the block's rebuilt lines and date keys
+    std::vector<SortItem> order;  // the entries sorted
 };
 
 // Working storage of the rebuild, kept from one list to the next so that a
