@@ -1,5 +1,6 @@
 #include "counters/list_rewrite.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "config/text_util.h"
@@ -11,17 +12,25 @@ namespace {
 
 constexpr char kCtrlZ = 0x1A;
 
-// Reads the rest of an open file into `out`.
+// Reads the rest of an open file into `out`, straight into its storage
+// (which is kept from an earlier use).
 Errno read_all(File& file, std::string& out) {
-    out.clear();
     std::uint64_t size = 0;
-    if (file.size(size) == 0) out.reserve(static_cast<std::size_t>(size));
-    std::string chunk(1 << 16, '\0');
+    // One byte over the size, so that the read after the last one meets the
+    // end at once.
+    std::size_t want = 1 << 16;
+    if (file.size(size) == 0) want = static_cast<std::size_t>(size) + 1;
+    out.resize(std::max(out.capacity(), want));
+    std::size_t have = 0;
     for (;;) {
+        if (have == out.size()) out.resize(out.size() * 2);
         std::size_t got = 0;
-        if (Errno e = file.read(chunk.data(), chunk.size(), got)) return e;
-        if (got == 0) return 0;
-        out.append(chunk.data(), got);
+        const Errno e = file.read(out.data() + have, out.size() - have, got);
+        if (e != 0 || got == 0) {
+            out.resize(have);
+            return e;
+        }
+        have += got;
     }
 }
 
@@ -93,9 +102,9 @@ bool is_backup_name(const std::string& list_path) {
     return lower_ascii(split_path(list_path).ext) == ".bak";
 }
 
-std::vector<std::string_view> list_line_views(std::string_view bytes) {
+void list_line_views(std::string_view bytes, std::vector<std::string_view>& lines) {
+    lines.clear();
     while (!bytes.empty() && bytes.back() == kCtrlZ) bytes.remove_suffix(1);
-    std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t lf = bytes.find('\n', start);
@@ -105,6 +114,11 @@ std::vector<std::string_view> list_line_views(std::string_view bytes) {
         lines.push_back(bytes.substr(start, end - start));
         start = next;
     }
+}
+
+std::vector<std::string_view> list_line_views(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    list_line_views(bytes, lines);
     return lines;
 }
 
@@ -248,6 +262,15 @@ RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Shar
     if (e != 0) return give_up(env, temp_file, temp, e, RewriteResult::create_failed);
     temp_file.reset();
     return install_new_list(env, list_path, temp, nullptr);
+}
+
+RewriteResult rewrite_list_bytes(Env& env, const std::string& list_path, Share share,
+                                 std::string& old_bytes, std::string& new_bytes,
+                                 const ByteTransform& transform) {
+    if (RewriteResult r = read_list(env, list_path, share, old_bytes); r != RewriteResult::ok) return r;
+    new_bytes.clear();
+    transform(old_bytes, new_bytes);
+    return replace_list(env, list_path, share, new_bytes, std::nullopt);
 }
 
 RewriteResult rewrite_list(Env& env, const std::string& list_path, Share share,
