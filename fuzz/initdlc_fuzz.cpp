@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::uint16_t date = fdp.ConsumeIntegral<std::uint16_t>();
     std::string bytes = fdp.ConsumeRemainingBytesAsString();
     InitHooks hooks;
-    hooks.record_count = [](const std::string&, long long) {};
-    hooks.date_key = [date](const std::string& name) {
+    hooks.record_count = [](std::string_view, long long) {};
+    hooks.date_key = [date](std::string_view name) {
         std::uint16_t t = static_cast<std::uint16_t>(date + name.size());
         return name.size() % 3 == 0 ? std::string(kMissingFileDateKey) : format_date_key(date, t);
     };

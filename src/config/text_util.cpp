@@ -36,18 +36,20 @@ std::string upper_ascii(std::string_view s) {
     return r;
 }
 
+std::size_t path_name_start(std::string_view path) {
+    const std::size_t start = path.size() >= 2 && path[1] == ':' ? 2 : 0;
+    const std::size_t last_sep = path.find_last_of("\\/");
+    return last_sep != std::string_view::npos && last_sep >= start ? last_sep + 1 : start;
+}
+
 PathParts split_path(std::string_view path) {
     PathParts p;
-    std::size_t start = 0;
+    const std::size_t name_start = path_name_start(path);
     if (path.size() >= 2 && path[1] == ':') {
         p.drive = std::string(path.substr(0, 2));
-        start = 2;
-    }
-    std::size_t last_sep = path.find_last_of("\\/");
-    std::size_t name_start = start;
-    if (last_sep != std::string_view::npos && last_sep >= start) {
-        p.dir = std::string(path.substr(start, last_sep + 1 - start));
-        name_start = last_sep + 1;
+        p.dir = std::string(path.substr(2, name_start - 2));
+    } else {
+        p.dir = std::string(path.substr(0, name_start));
     }
     std::string_view file = path.substr(name_start);
     std::size_t dot = file.rfind('.');

@@ -22,6 +22,8 @@ struct PathParts {
     std::string drive, dir, name, ext;
 };
 PathParts split_path(std::string_view path);
+// Where the file name begins in `path`: after its drive and directory.
+std::size_t path_name_start(std::string_view path);
 
 // Decimal number as C's atoi reads it: leading white space, one sign, digits
 // up to the first non-digit; no digits gives 0. The full value is kept (long

@@ -74,14 +74,38 @@ std::optional<CounterField> find_counter_field(std::string_view line, std::size_
     return std::nullopt;
 }
 
-std::string format_counter_field(const CounterFormat& fmt, long long n) {
+void append_counter_field(const CounterFormat& fmt, long long n, std::string& out) {
     const int style = (fmt.style >= 1 && fmt.style <= 4) ? fmt.style : 1;
-    const std::string digits = std::to_string(std::clamp(n, 0LL, kCounterMax));
-    std::string field(1, kOpen[style - 1]);
-    if (fmt.length > 0 && digits.size() < static_cast<std::size_t>(fmt.length))
-        field.append(static_cast<std::size_t>(fmt.length) - digits.size(), fmt.zero_pad ? '0' : ' ');
-    field += digits;
-    field += kClose[style - 1];
+    // The field is put together backwards from the end of a buffer wide
+    // enough for the largest count with its padding, then appended at once.
+    constexpr std::size_t kMaxPad = 32;
+    char buf[kMaxPad + 24];
+    char* const end = buf + sizeof buf;
+    char* p = end;
+    *--p = kClose[style - 1];
+    unsigned long long v = static_cast<unsigned long long>(std::clamp(n, 0LL, kCounterMax));
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    const auto width = static_cast<std::size_t>(end - p) - 1;
+    const std::size_t pad =
+        fmt.length > 0 && width < static_cast<std::size_t>(fmt.length) ? static_cast<std::size_t>(fmt.length) - width : 0;
+    const char pad_char = fmt.zero_pad ? '0' : ' ';
+    if (pad <= kMaxPad) {
+        for (std::size_t i = 0; i < pad; ++i) *--p = pad_char;
+        *--p = kOpen[style - 1];
+        out.append(p, static_cast<std::size_t>(end - p));
+        return;
+    }
+    out += kOpen[style - 1];
+    out.append(pad, pad_char);
+    out.append(p, static_cast<std::size_t>(end - p));
+}
+
+std::string format_counter_field(const CounterFormat& fmt, long long n) {
+    std::string field;
+    append_counter_field(fmt, n, field);
     return field;
 }
 
@@ -92,7 +116,7 @@ std::string insert_counter_field(const CounterFormat& fmt, std::string_view line
     if (d == line.size()) out += ' ';
     const std::size_t column = static_cast<std::size_t>(std::max(fmt.tabulate_column, 0));
     if (out.size() < column) out.append(column - out.size(), ' ');
-    out += format_counter_field(fmt, n);
+    append_counter_field(fmt, n, out);
     out += ' ';
     out.append(line.substr(d));
     return out;

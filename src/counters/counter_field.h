@@ -52,6 +52,8 @@ std::optional<CounterField> find_counter_field(std::string_view line, std::size_
 // The field text for `n`: bracket, pad characters up to the minimum length,
 // the digits, bracket. A wider number widens the field.
 std::string format_counter_field(const CounterFormat& fmt, long long n);
+// The same field, appended to `out`.
+void append_counter_field(const CounterFormat& fmt, long long n, std::string& out);
 
 // `line` with a new field for `n` put in at `d`, aligned to the tabulate
 // column and followed by one blank and the rest of the line.

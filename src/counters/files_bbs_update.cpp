@@ -122,24 +122,39 @@ std::string name_word_of(const std::string& line) {
 ListUpdate::ListUpdate(std::vector<std::string>& lines, const UpdateOptions& options)
     : lines_(lines), options_(options) {}
 
+namespace {
+
+// FNV-1a over the bytes lower-cased.
+std::uint64_t lower_hash(std::string_view s) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(lower_char(c))) * 1099511628211ull;
+    return h;
+}
+
+}  // namespace
+
 void ListUpdate::build_index() {
     by_name_.clear();
     patterns_.clear();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         // Empty lines never match; every other line is already stripped.
         if (lines_[i].empty()) continue;
-        std::string word = name_word_of(lines_[i]);
+        const std::string_view word = std::string_view(lines_[i]).substr(0, lines_[i].find(' '));
         if (is_pattern(word))
-            patterns_.emplace_back(std::move(word), i);
+            patterns_.emplace_back(lower_ascii(word), i);
         else
-            by_name_[std::move(word)].push_back(i);
+            by_name_.emplace_back(lower_hash(word), i);
     }
+    std::sort(by_name_.begin(), by_name_.end());
     indexed_ = true;
 }
 
 std::vector<std::size_t> ListUpdate::matching_lines(std::string_view file_name) const {
     std::vector<std::size_t> hits;
-    if (auto it = by_name_.find(std::string(file_name)); it != by_name_.end()) hits = it->second;
+    const std::pair<std::uint64_t, std::size_t> first{lower_hash(file_name), 0};
+    for (auto it = std::lower_bound(by_name_.begin(), by_name_.end(), first);
+         it != by_name_.end() && it->first == first.first; ++it)
+        if (name_word_matches_line(lines_[it->second], file_name)) hits.push_back(it->second);
     const std::size_t plain = hits.size();
     for (const auto& [word, i] : patterns_)
         if (name_word_matches(word, file_name)) hits.push_back(i);

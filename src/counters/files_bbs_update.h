@@ -5,7 +5,7 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -103,9 +103,10 @@ private:
     // The lines the last download changed, with the name word they are
     // indexed under.
     std::vector<std::pair<std::size_t, std::string>> changed_;
-    // Lines by their plain name word, and the lines whose name word is a
-    // pattern (tried for every file).
-    std::unordered_map<std::string, std::vector<std::size_t>> by_name_;
+    // The lines with a plain name word, by the hash of that word lower-cased
+    // (in line order within a hash; a lookup checks the word itself), and
+    // the lines whose name word is a pattern (tried for every file).
+    std::vector<std::pair<std::uint64_t, std::size_t>> by_name_;
     std::vector<std::pair<std::string, std::size_t>> patterns_;
 };
 

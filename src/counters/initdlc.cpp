@@ -1,5 +1,7 @@
 #include "counters/initdlc.h"
 
+#include <algorithm>
+
 #include "config/text_util.h"
 #include "counters/list_rewrite.h"
 
@@ -7,63 +9,46 @@ namespace zunt {
 
 namespace {
 
-// The field's text before it, aligned at column `t`: padded with blanks
-// when short; when long, trailing blanks are given up one at a time while
-// two stand at the end, so a long name keeps one blank before the field.
-void align_prefix(std::string& prefix, std::size_t t) {
-    if (prefix.size() < t) {
-        prefix.append(t - prefix.size(), ' ');
+bool has_wildcard(std::string_view name) {
+    for (const char c : name)
+        if (c == '?' || c == '*') return true;
+    return false;
+}
+
+// The download directory as statistics names begin with it: lower case, and
+// whether a wildcard in it makes every name a pattern.
+struct StatDir {
+    const std::string& dir;
+    std::string lower;
+    bool wild;
+};
+
+StatDir stat_dir_for(const std::string& download_dir) {
+    return {download_dir, lower_ascii(download_dir), has_wildcard(download_dir)};
+}
+
+// The statistics name of a file line, built in `name`: the download
+// directory and the name word, in lower case; a wildcard name stands for the
+// first file it matches, when there is one.
+void statistics_name(Env& env, const StatDir& dir, std::string_view word, std::string& name) {
+    if (!dir.wild && !has_wildcard(word)) {
+        name.assign(dir.lower);
+        for (const char c : word) name += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
         return;
     }
-    while (prefix.size() > t && prefix.size() >= 2 && prefix[prefix.size() - 1] == ' ' &&
-           prefix[prefix.size() - 2] == ' ')
-        prefix.pop_back();
-}
-
-std::string name_word_of(std::string_view line) {
-    return std::string(line.substr(0, line.find(' ')));
-}
-
-void append_continuation(DownloadRecord& record, const std::string& line) {
-    if (record.text3) {
-        *record.text3 += '\n';
-        *record.text3 += line;
-    } else {
-        record.text3 = line;
-    }
-}
-
-void write_record(const DownloadRecord& record, std::vector<std::string>& out) {
-    out.push_back(record.text1);
-    if (!record.text3) return;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t nl = record.text3->find('\n', start);
-        out.push_back(record.text3->substr(start, nl - start));
-        if (nl == std::string::npos) return;
-        start = nl + 1;
-    }
-}
-
-// The statistics name of a file line: the download directory and the name
-// word; a wildcard name stands for the first file it matches, when there is
-// one.
-std::string statistics_name(Env& env, const std::string& download_dir, const std::string& word) {
-    std::string name = download_dir + word;
-    if (name.find_first_of("?*") != std::string::npos) {
-        FoundFile found;
-        if (env.find_first(name, found) == 0) {
-            const PathParts parts = split_path(name);
-            name = parts.drive + parts.dir + found.name;
-        }
+    name.assign(dir.dir);
+    name.append(word);
+    FoundFile found;
+    if (env.find_first(name, found) == 0) {
+        const PathParts parts = split_path(name);
+        name = parts.drive + parts.dir + found.name;
     }
     to_lower_ascii(name);
-    return name;
 }
 
-void record_count(InitContext& ctx, const std::string& download_dir, const std::string& word,
-                  long long count) {
-    const std::string name = statistics_name(ctx.env, download_dir, word);
+void record_count(InitContext& ctx, const StatDir& dir, std::string_view word, long long count) {
+    std::string& name = ctx.stat_name;
+    statistics_name(ctx.env, dir, word, name);
     const auto now = static_cast<std::uint32_t>(ctx.env.now());
     if (update_stat_entry(ctx.stats, name, StatUpdate::set, count, now) ==
         StatUpdateResult::recorded)
@@ -72,22 +57,89 @@ void record_count(InitContext& ctx, const std::string& download_dir, const std::
     ctx.log.write(kNotice, strprintf("\"%s\" not written to stat file.", name.c_str()));
 }
 
-std::string date_key(Env& env, const std::string& download_dir, const std::string& word) {
+std::string date_key(Env& env, const std::string& download_dir, std::string_view word) {
     FoundFile found;
-    if (env.find_first(download_dir + word, found) != 0) return kMissingFileDateKey;
+    std::string path = download_dir;
+    path.append(word);
+    if (env.find_first(path, found) != 0) return kMissingFileDateKey;
     return format_date_key(found.dos_date, found.dos_time);
 }
 
 InitHooks hooks_for(InitContext& ctx, const std::string& download_dir) {
     InitHooks hooks;
     if (ctx.settings.statistics_path)
-        hooks.record_count = [&ctx, &download_dir](const std::string& word, long long count) {
-            record_count(ctx, download_dir, word, count);
+        hooks.record_count = [&ctx, dir = stat_dir_for(download_dir)](std::string_view word,
+                                                                       long long count) {
+            record_count(ctx, dir, word, count);
         };
-    hooks.date_key = [&ctx, &download_dir](const std::string& word) {
+    hooks.date_key = [&ctx, &download_dir](std::string_view word) {
         return date_key(ctx.env, download_dir, word);
     };
     return hooks;
+}
+
+// The line without its end: trailing CR, LF, blanks and backslashes.
+std::string_view without_line_end(std::string_view line) {
+    std::size_t n = line.size();
+    while (n > 0) {
+        const char c = line[n - 1];
+        if (c != '\n' && c != '\r' && c != ' ' && c != '\\') break;
+        --n;
+    }
+    return line.substr(0, n);
+}
+
+// The first eight bytes of `key` as a big-endian number, zeros after a
+// shorter key: numbers that differ order their keys as the bytes would.
+std::uint64_t key_head(std::string_view key) {
+    std::uint64_t head = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        head = (head << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    return head;
+}
+
+// Whether entry `a` goes before entry `b` (both given by their place in the
+// block): keys compare as unsigned bytes, the head first; entries with equal
+// keys keep the order they were read in, as a stable sort leaves them.
+template <bool Ascending>
+bool goes_before(const FileBlock& block, const FileBlock::SortItem& a, const FileBlock::SortItem& b) {
+    if (a.key_head != b.key_head) return Ascending ? a.key_head < b.key_head : b.key_head < a.key_head;
+    const FileBlock::Entry& ea = block.entries[a.entry];
+    const FileBlock::Entry& eb = block.entries[b.entry];
+    const std::string_view text(block.text);
+    const int c = text.substr(ea.key_pos, ea.key_len).compare(text.substr(eb.key_pos, eb.key_len));
+    if (c != 0) return Ascending ? c < 0 : c > 0;
+    return a.entry < b.entry;
+}
+
+// Puts the block's entries, by their place, into `block.order`, sorted.
+void sort_block(FileBlock& block, bool ascending) {
+    auto& order = block.order;
+    order.clear();
+    for (std::size_t i = 0; i < block.entries.size(); ++i) {
+        const FileBlock::Entry& e = block.entries[i];
+        order.push_back({key_head(std::string_view(block.text).substr(e.key_pos, e.key_len)), i});
+    }
+    if (ascending)
+        std::sort(order.begin(), order.end(), [&block](const auto& a, const auto& b) {
+            return goes_before<true>(block, a, b);
+        });
+    else
+        std::sort(order.begin(), order.end(), [&block](const auto& a, const auto& b) {
+            return goes_before<false>(block, a, b);
+        });
+}
+
+void append_line(std::string& out, std::string_view line) {
+    out.append(line);
+    out.append("\r\n", 2);
+}
+
+// A file line with the continuation lines that belong to it.
+void write_entry(const FileBlock& block, const FileBlock::Entry& e,
+                 const std::vector<std::string_view>& lines, std::string& out) {
+    append_line(out, std::string_view(block.text).substr(e.text_pos, e.text_len));
+    for (std::size_t i = 1; i <= e.continuations; ++i) append_line(out, lines[e.line + i]);
 }
 
 }  // namespace
@@ -111,22 +163,49 @@ LineKind classify_line(std::string_view line) {
     return LineKind::file;
 }
 
-RebuiltLine rebuild_file_line(std::string line, const InitOptions& options) {
-    strip_line_end(line);
-    RebuiltLine out;
-    out.name_word = name_word_of(line);
+std::string_view name_word_of(std::string_view line) {
+    return line.substr(0, line.find(' '));
+}
+
+long long append_rebuilt_line(std::string_view line, const InitOptions& options, std::string& out) {
+    line = without_line_end(line);
+    const std::size_t start = out.size();
     const std::size_t d = find_description_start(line);
+    long long count = 0;
     if (auto field = find_counter_field(line, d, ClosingRule::any_style)) {
-        out.count = field->value;
-        out.line = line.substr(0, d);
-        align_prefix(out.line, static_cast<std::size_t>(options.format.tabulate_column));
-        out.line += format_counter_field(options.format, field->value);
-        out.line.append(line, field->close_pos + 1, std::string::npos);
+        count = field->value;
+        // The field's text before it, aligned at column t: padded with
+        // blanks when short; when long, trailing blanks are given up one at
+        // a time while two stand at the end, so a long name keeps one blank
+        // before the field.
+        const auto t = static_cast<std::size_t>(options.format.tabulate_column);
+        std::string_view prefix = line.substr(0, d);
+        while (prefix.size() > t && prefix.size() >= 2 && prefix[prefix.size() - 1] == ' ' &&
+               prefix[prefix.size() - 2] == ' ')
+            prefix.remove_suffix(1);
+        out.append(prefix);
+        if (prefix.size() < t) out.append(t - prefix.size(), ' ');
+        append_counter_field(options.format, field->value, out);
+        out.append(line.substr(field->close_pos + 1));
     } else {
-        out.line = insert_counter_field(options.format, line, d, 0);
+        out.append(line.substr(0, d));
+        if (d == line.size()) out += ' ';
+        const auto column = static_cast<std::size_t>(std::max(options.format.tabulate_column, 0));
+        if (out.size() - start < column) out.append(column - (out.size() - start), ' ');
+        append_counter_field(options.format, 0, out);
+        out += ' ';
+        out.append(line.substr(d));
     }
-    if (options.max_desc_len > 0 && out.line.size() > static_cast<std::size_t>(options.max_desc_len))
-        out.line.resize(static_cast<std::size_t>(options.max_desc_len));
+    if (options.max_desc_len > 0 && out.size() - start > static_cast<std::size_t>(options.max_desc_len))
+        out.resize(start + static_cast<std::size_t>(options.max_desc_len));
+    return count;
+}
+
+RebuiltLine rebuild_file_line(std::string line, const InitOptions& options) {
+    RebuiltLine out;
+    const std::string_view stripped = without_line_end(line);
+    out.name_word = std::string(name_word_of(stripped));
+    out.count = append_rebuilt_line(stripped, options, out.line);
     return out;
 }
 
@@ -134,60 +213,104 @@ std::string format_date_key(std::uint16_t dos_date, std::uint16_t dos_time) {
     return strprintf("%05u%05u", static_cast<unsigned>(dos_date), static_cast<unsigned>(dos_time));
 }
 
-void flush_file_block(FileBlock& block, std::vector<std::string>& out, const InitOptions& options,
-                      const InitHooks& hooks) {
-    if (block.empty()) return;
-    if (options.sort_by == 1) {
-        list_sort(block, 1, options.sort_order);
-    } else if (options.sort_by == 2) {
-        for (DownloadRecord& r : block)
-            r.text2 = hooks.date_key ? hooks.date_key(name_word_of(r.text1)) : kMissingFileDateKey;
-        list_sort(block, 2, options.sort_order);
+void flush_file_block(FileBlock& block, const std::vector<std::string_view>& lines,
+                      std::string& out, const InitOptions& options, const InitHooks& hooks) {
+    if (block.entries.empty()) return;
+    if (options.sort_by == 1 || options.sort_by == 2) {
+        for (FileBlock::Entry& e : block.entries) {
+            if (options.sort_by == 1) {
+                e.key_pos = e.text_pos;
+                e.key_len = e.text_len;
+                continue;
+            }
+            const std::string_view word =
+                name_word_of(std::string_view(block.text).substr(e.text_pos, e.text_len));
+            const std::string key =
+                hooks.date_key ? hooks.date_key(word) : std::string(kMissingFileDateKey);
+            e.key_pos = block.text.size();
+            e.key_len = key.size();
+            block.text += key;
+        }
+        sort_block(block, options.sort_order == 1);
+        for (const FileBlock::SortItem& item : block.order)
+            write_entry(block, block.entries[item.entry], lines, out);
+    } else {
+        for (const FileBlock::Entry& e : block.entries) write_entry(block, e, lines, out);
     }
-    for (const DownloadRecord& r : block) write_record(r, out);
-    list_free(block);
+    block.entries.clear();
+    block.text.clear();
 }
 
-std::vector<std::string> rebuild_list_lines(std::vector<std::string> lines,
-                                            const InitOptions& options, const InitHooks& hooks) {
-    std::vector<std::string> out;
-    out.reserve(lines.size());
-    FileBlock block;
-    for (std::string& line : lines) {
-        if (options.kill_hard_space) replace_hard_spaces(line);
+namespace {
+
+void rebuild_lines(const std::vector<std::string_view>& lines, const InitOptions& options,
+                   const InitHooks& hooks, FileBlock& block, std::string& out) {
+    block.entries.clear();
+    block.text.clear();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
         switch (classify_line(line)) {
             case LineKind::continuation:
                 // Continuation lines travel with their file line when a
                 // block is sorted; with no file line before them they stay put.
-                if (!block.empty()) {
-                    append_continuation(block.back(), line);
+                if (!block.entries.empty()) {
+                    ++block.entries.back().continuations;
                     break;
                 }
                 [[fallthrough]];
             case LineKind::separator:
-                flush_file_block(block, out, options, hooks);
-                out.push_back(std::move(line));
+                flush_file_block(block, lines, out, options, hooks);
+                append_line(out, line);
                 break;
             case LineKind::file: {
-                RebuiltLine rebuilt = rebuild_file_line(std::move(line), options);
-                if (rebuilt.count != 0 && hooks.record_count)
-                    hooks.record_count(rebuilt.name_word, rebuilt.count);
-                list_append(block, std::move(rebuilt.line));
+                FileBlock::Entry e;
+                e.line = i;
+                e.text_pos = block.text.size();
+                const long long count = append_rebuilt_line(line, options, block.text);
+                e.text_len = block.text.size() - e.text_pos;
+                if (count != 0 && hooks.record_count)
+                    hooks.record_count(name_word_of(without_line_end(line)), count);
+                block.entries.push_back(e);
                 break;
             }
         }
     }
-    flush_file_block(block, out, options, hooks);
-    return out;
+    flush_file_block(block, lines, out, options, hooks);
+}
+
+}  // namespace
+
+void rebuild_list_bytes(std::string& bytes, const InitOptions& options, const InitHooks& hooks,
+                        RebuildBuffers& buffers, std::string& out) {
+    if (options.kill_hard_space) replace_hard_spaces(bytes);
+    list_line_views(bytes, buffers.lines);
+    // The new list is about as long as the old one plus a field per line.
+    out.reserve(out.size() + bytes.size() + buffers.lines.size() * 8);
+    rebuild_lines(buffers.lines, options, hooks, buffers.block, out);
+}
+
+std::vector<std::string> rebuild_list_lines(std::vector<std::string> lines,
+                                            const InitOptions& options, const InitHooks& hooks) {
+    std::vector<std::string_view> views;
+    views.reserve(lines.size());
+    for (std::string& line : lines) {
+        if (options.kill_hard_space) replace_hard_spaces(line);
+        views.push_back(line);
+    }
+    FileBlock block;
+    std::string out;
+    rebuild_lines(views, options, hooks, block, out);
+    return split_list_bytes(out);
 }
 
 InitResult init_files_bbs(InitContext& ctx, const std::string& list_path,
                           const std::string& download_dir) {
     const InitOptions options = init_options_from(ctx.settings);
     const InitHooks hooks = hooks_for(ctx, download_dir);
-    const RewriteResult r =
-        rewrite_list(ctx.env, list_path, Share::exclusive, [&](std::vector<std::string>& lines) {
-            lines = rebuild_list_lines(std::move(lines), options, hooks);
+    const RewriteResult r = rewrite_list_bytes(
+        ctx.env, list_path, Share::exclusive, ctx.old_bytes, ctx.new_bytes,
+        [&](std::string& old_bytes, std::string& new_bytes) {
+            rebuild_list_bytes(old_bytes, options, hooks, ctx.buffers, new_bytes);
         });
     switch (r) {
         case RewriteResult::ok: return InitResult::rewritten;

@@ -61,27 +61,63 @@ struct RebuiltLine {
 // max_desc_len when that is set.
 RebuiltLine rebuild_file_line(std::string line, const InitOptions& options);
 
+// The same rebuild, the new line appended to `out`; returns the count of the
+// field the line already had (0 if none).
+long long append_rebuilt_line(std::string_view line, const InitOptions& options, std::string& out);
+
+// The name word of a file line: up to its first blank.
+std::string_view name_word_of(std::string_view line);
+
 // The date sort key of a file: its packed DOS date and time words, five
 // digits each, so that keys compare as text in date order.
 std::string format_date_key(std::uint16_t dos_date, std::uint16_t dos_time);
 inline constexpr const char* kMissingFileDateKey = "0000000000";
 
 // Looks up what the rebuild needs from outside: the count found in a line
-// (only called for counts other than 0), and a file's date key.
+// (only called for counts other than 0), and a file's date key. Both get the
+// line's name word.
 struct InitHooks {
-    std::function<void(const std::string& name_word, long long count)> record_count;
-    std::function<std::string(const std::string& name_word)> date_key;
+    std::function<void(std::string_view name_word, long long count)> record_count;
+    std::function<std::string(std::string_view name_word)> date_key;
 };
 
-// A run of file lines. Each record: text1 the rebuilt line, text2 its date
-// key (sorting by date only), text3 the continuation lines that follow it,
-// joined with "\n" (absent when there are none).
-using FileBlock = DownloadList;
+// A run of file lines, each with the continuation lines that follow it.
+struct FileBlock {
+    struct Entry {
+        std::size_t text_pos = 0, text_len = 0;  // the rebuilt line, in `text`
+        std::size_t key_pos = 0, key_len = 0;    // the sort key, in `text`
+        std::size_t line = 0;           // index of the file line among the list's lines
+        std::size_t continuations = 0;  // how many lines after it belong to it
+    };
+    // An entry as the sort moves it: its key's first eight bytes (big-endian,
+    // zero-padded), which order most entries alone, and its place in `entries`.
+    struct SortItem {
+        std::uint64_t key_head;
+        std::size_t entry;
+    };
+    std::vector<Entry> entries;  // in reading order
+    std::string text;            // the block's rebuilt lines and date keys
+    std::vector<SortItem> order;  // the entries sorted
+};
 
-// Appends the block's lines to `out`, sorted as the options ask, each file
-// line followed by its continuation lines; the block is empty afterwards.
-void flush_file_block(FileBlock& block, std::vector<std::string>& out, const InitOptions& options,
-                      const InitHooks& hooks);
+// Working storage of the rebuild, kept from one list to the next so that a
+// run over many lists allocates it once.
+struct RebuildBuffers {
+    std::vector<std::string_view> lines;
+    FileBlock block;
+};
+
+// Appends the block's lines, each with CR LF, to `out`, sorted as the options
+// ask, each file line followed by its continuation lines (taken from
+// `lines`); the block is empty afterwards.
+void flush_file_block(FileBlock& block, const std::vector<std::string_view>& lines,
+                      std::string& out, const InitOptions& options, const InitHooks& hooks);
+
+// The whole list rebuilt: `bytes` the list as read (its hard spaces are
+// replaced in place when the options ask), the new list's bytes appended to
+// `out`.
+void rebuild_list_bytes(std::string& bytes, const InitOptions& options, const InitHooks& hooks,
+                        RebuildBuffers& buffers, std::string& out);
 
 // The whole list rebuilt: the lines as read in, the lines to write out.
 std::vector<std::string> rebuild_list_lines(std::vector<std::string> lines,
@@ -93,6 +129,12 @@ struct InitContext {
     const ControlSettings& settings;
     ActivityLog& log;
     StatTable& stats;  // counts are set here when a statistics file is configured
+    // The list read and the list written, with the rebuild's storage: kept
+    // from one list to the next.
+    std::string old_bytes = {};
+    std::string new_bytes = {};
+    RebuildBuffers buffers = {};
+    std::string stat_name = {};  // the statistics name being looked up
 };
 
 // Rewrites one FILES.BBS (held exclusively) so that the list exists complete

@@ -1,5 +1,6 @@
 #include "counters/list_rewrite.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -12,34 +13,58 @@ namespace {
 
 constexpr char kCtrlZ = 0x1A;
 
-// Reads the rest of an open file into `out`.
+// Reads the rest of an open file into `out`, straight into its storage
+// (which is kept from an earlier use).
 Errno read_all(File& file, std::string& out) {
-    out.clear();
     std::uint64_t size = 0;
-    if (file.size(size) == 0) out.reserve(static_cast<std::size_t>(size));
-    std::string chunk(1 << 16, '\0');
+    // One byte over the size, so that the read after the last one meets the
+    // end at once.
+    std::size_t want = 1 << 16;
+    if (file.size(size) == 0) want = static_cast<std::size_t>(size) + 1;
+    out.resize(std::max(out.capacity(), want));
+    std::size_t have = 0;
     for (;;) {
+        if (have == out.size()) out.resize(out.size() * 2);
         std::size_t got = 0;
-        if (Errno e = file.read(chunk.data(), chunk.size(), got)) return e;
-        if (got == 0) return 0;
-        out.append(chunk.data(), got);
+        const Errno e = file.read(out.data() + have, out.size() - have, got);
+        if (e != 0 || got == 0) {
+            out.resize(have);
+            return e;
+        }
+        have += got;
     }
 }
 
-// Creates `path` with exactly `bytes`, synced and closed; on any failure the
-// half-written file is removed.
-Errno write_new_file(Env& env, const std::string& path, Share share, std::string_view bytes) {
-    std::unique_ptr<File> f;
-    Errno e = env.open(path, Access::create, share, f);
-    if (e == 0) e = f->write(bytes.data(), bytes.size());
-    if (e == 0) e = f->sync();
-    if (e == 0) e = f->close();
-    f.reset();
-    if (e != 0) {
-        env.remove(path);
-        env.set_last_error(e);
-    }
+// A new file written beside the list, on its way to storage.
+struct NewFile {
+    std::string path;
+    std::unique_ptr<File> file;
+};
+
+// Drops a new file after a failed step, keeping the step's error number.
+Errno drop(Env& env, NewFile& f, Errno e) {
+    f.file.reset();
+    env.remove(f.path);
+    env.set_last_error(e);
     return e;
+}
+
+// Creates `f.path` with exactly `bytes` and lets them start for the disk.
+Errno begin_new_file(Env& env, NewFile& f, Share share, std::string_view bytes) {
+    Errno e = env.open(f.path, Access::create, share, f.file);
+    if (e == 0) e = f.file->write(bytes.data(), bytes.size());
+    if (e != 0) return drop(env, f, e);
+    f.file->start_sync();
+    return 0;
+}
+
+// Waits until the new file is on the disk, and closes it.
+Errno finish_new_file(Env& env, NewFile& f) {
+    Errno e = f.file->sync();
+    if (e == 0) e = f.file->close();
+    if (e != 0) return drop(env, f, e);
+    f.file.reset();
+    return 0;
 }
 
 // Removes leftovers of a failed step without losing the step's error number.
@@ -49,14 +74,15 @@ void clean_up(Env& env, std::initializer_list<const std::string*> paths) {
     env.set_last_error(keep);
 }
 
-// Makes `bak` hold the list as it stands (or `staged` bytes), replacing an
-// older backup in one rename so that a backup of some age always exists.
-Errno make_backup(Env& env, const std::string& list_path, const std::string& bak, Share share,
-                  const std::optional<std::string>& staged) {
+// Makes `bak` hold the list as it stands (or `staged`, the backup's bytes
+// already written beside it), replacing an older backup in one rename so
+// that a backup of some age always exists.
+Errno make_backup(Env& env, const std::string& list_path, const std::string& bak,
+                  NewFile* staged) {
     const std::string bak_tmp = temp_name_for(bak);
     Errno e;
     if (staged) {
-        e = write_new_file(env, bak_tmp, share, *staged);
+        e = finish_new_file(env, *staged);
     } else {
         clean_up(env, {&bak_tmp});  // a leftover of an interrupted run
         e = env.link_or_copy(list_path, bak_tmp);
@@ -77,9 +103,9 @@ bool is_backup_name(const std::string& list_path) {
     return lower_ascii(split_path(list_path).ext) == ".bak";
 }
 
-std::vector<std::string_view> list_line_views(std::string_view bytes) {
+void list_line_views(std::string_view bytes, std::vector<std::string_view>& lines) {
+    lines.clear();
     while (!bytes.empty() && bytes.back() == kCtrlZ) bytes.remove_suffix(1);
-    std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t lf = bytes.find('\n', start);
@@ -89,6 +115,11 @@ std::vector<std::string_view> list_line_views(std::string_view bytes) {
         lines.push_back(bytes.substr(start, end - start));
         start = next;
     }
+}
+
+std::vector<std::string_view> list_line_views(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    list_line_views(bytes, lines);
     return lines;
 }
 
@@ -128,8 +159,8 @@ RewriteResult read_list(Env& env, const std::string& list_path, Share share, std
 // Makes the old list (or `staged`) the backup and gives the new list,
 // complete in `temp`, the list's name.
 RewriteResult install_new_list(Env& env, const std::string& list_path, const std::string& temp,
-                               Share share, const std::optional<std::string>& staged) {
-    if (make_backup(env, list_path, backup_name_for(list_path), share, staged) != 0 ||
+                               NewFile* staged) {
+    if (make_backup(env, list_path, backup_name_for(list_path), staged) != 0 ||
         env.rename(temp, list_path) != 0) {
         clean_up(env, {&temp});
         return RewriteResult::rename_failed;
@@ -138,11 +169,24 @@ RewriteResult install_new_list(Env& env, const std::string& list_path, const std
 }
 
 // Writes the new list beside the old one and puts it in the old one's place.
+// A staged backup is written while the new list is on its way to the disk,
+// so that both are waited for at once.
 RewriteResult replace_list(Env& env, const std::string& list_path, Share share,
                            std::string_view new_bytes, const std::optional<std::string>& staged) {
-    const std::string temp = temp_name_for(list_path);
-    if (write_new_file(env, temp, share, new_bytes) != 0) return RewriteResult::create_failed;
-    return install_new_list(env, list_path, temp, share, staged);
+    NewFile list{temp_name_for(list_path), nullptr};
+    if (begin_new_file(env, list, share, new_bytes) != 0) return RewriteResult::create_failed;
+    NewFile bak{temp_name_for(backup_name_for(list_path)), nullptr};
+    Errno bak_error = 0;
+    if (staged) bak_error = begin_new_file(env, bak, share, *staged);
+    if (finish_new_file(env, list) != 0) {
+        if (bak.file) drop(env, bak, env.last_error());
+        return RewriteResult::create_failed;
+    }
+    if (bak_error != 0) {
+        clean_up(env, {&list.path});
+        return RewriteResult::rename_failed;
+    }
+    return install_new_list(env, list_path, list.path, staged ? &bak : nullptr);
 }
 
 }  // namespace
@@ -287,7 +331,16 @@ RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Shar
     if (e == 0) e = temp_file->close();
     if (e != 0) return give_up(env, temp_file, temp, e, RewriteResult::create_failed);
     temp_file.reset();
-    return install_new_list(env, list_path, temp, share, std::nullopt);
+    return install_new_list(env, list_path, temp, nullptr);
+}
+
+RewriteResult rewrite_list_bytes(Env& env, const std::string& list_path, Share share,
+                                 std::string& old_bytes, std::string& new_bytes,
+                                 const ByteTransform& transform) {
+    if (RewriteResult r = read_list(env, list_path, share, old_bytes); r != RewriteResult::ok) return r;
+    new_bytes.clear();
+    transform(old_bytes, new_bytes);
+    return replace_list(env, list_path, share, new_bytes, std::nullopt);
 }
 
 RewriteResult rewrite_list(Env& env, const std::string& list_path, Share share,

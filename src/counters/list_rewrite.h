@@ -35,6 +35,8 @@ bool is_backup_name(const std::string& list_path);
 std::vector<std::string> split_list_bytes(std::string_view bytes);
 // The same lines, as views into `bytes`.
 std::vector<std::string_view> list_line_views(std::string_view bytes);
+// The same, into `lines` (emptied first), whose storage is reused.
+void list_line_views(std::string_view bytes, std::vector<std::string_view>& lines);
 
 // The bytes of a list: every line followed by CR LF.
 std::string join_list_lines(const std::vector<std::string>& lines);
@@ -56,6 +58,15 @@ using StagedTransform =
 // older backup untouched.
 RewriteResult rewrite_list(Env& env, const std::string& list_path, Share share,
                            const LineTransform& transform);
+
+// Like rewrite_list, on the list's bytes: `transform` gets the list as read
+// in `old_bytes` (it may change them) and appends the new list's bytes to
+// `new_bytes` (empty when it is called). Both buffers are the caller's, so
+// that a run over many lists reuses their storage.
+using ByteTransform = std::function<void(std::string& old_bytes, std::string& new_bytes)>;
+RewriteResult rewrite_list_bytes(Env& env, const std::string& list_path, Share share,
+                                 std::string& old_bytes, std::string& new_bytes,
+                                 const ByteTransform& transform);
 
 // Where a streamed rewrite puts the new list's bytes, in order. Runs of the
 // old list that stay as they are may be put as one piece, straight from

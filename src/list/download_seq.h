@@ -25,6 +25,8 @@ public:
     ~DownloadSeq();
 
     void append(std::string_view path);
+    // The same as appending each path in turn.
+    void append_all(const std::vector<std::string_view>& paths);
 
     std::size_t size() const { return seq_.size(); }
     bool empty() const { return seq_.empty(); }
@@ -44,7 +46,8 @@ public:
 
 private:
     void forget(std::size_t n);
-    Id intern(std::string_view path);
+    Id intern(std::string_view path, std::uint64_t hash);
+    void make_room(std::size_t more);
     void grow_index();
 
     // One slot of the open-addressing index: the upper half of a path's
@@ -58,6 +61,7 @@ private:
     std::deque<std::string> paths_;
     std::string arena_;  // every distinct path's bytes, one after another
     std::vector<Slot> index_;
+    std::vector<std::uint64_t> hashes_;  // append_all's scratch
     std::vector<Id> seq_;
 };
 

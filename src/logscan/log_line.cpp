@@ -41,7 +41,7 @@ std::string_view path_word(std::string_view line, std::size_t token_pos, std::si
     return clip(line, start, end == std::string_view::npos ? line.size() : end);
 }
 
-bool is_ignored_dir(const std::string& dir, const std::vector<std::string>& ignore_paths) {
+bool is_ignored_dir(std::string_view dir, const std::vector<std::string>& ignore_paths) {
     for (const std::string& p : ignore_paths)
         if (p == dir) return true;
     return false;
@@ -110,11 +110,18 @@ LineDownload find_download(std::string_view line, const std::vector<std::string>
         // Only the first token found counts, whatever its file turns out to be.
         std::string_view word = path_word(line, pos, token.size());
         if (word.empty()) return LineDownload::none;
-        path = lower_ascii(word);
-        PathParts parts = split_path(path);
-        if (is_excluded_file(parts.name, parts.ext)) return LineDownload::excluded;
-        if (is_ignored_dir(parts.drive + parts.dir, ignore_paths)) return LineDownload::excluded;
-        return parts.ext == ".tic" ? LineDownload::listed : LineDownload::counted;
+        // Worked on in `path` itself: this runs for every download of a log.
+        path.assign(word);
+        to_lower_ascii(path);
+        const std::string_view p = path;
+        const std::size_t name_start = path_name_start(p);
+        const std::string_view file = p.substr(name_start);
+        const std::size_t dot = file.rfind('.');
+        const std::string_view name = file.substr(0, dot);
+        const std::string_view ext = dot == std::string_view::npos ? std::string_view() : file.substr(dot);
+        if (is_excluded_file(name, ext)) return LineDownload::excluded;
+        if (is_ignored_dir(p.substr(0, name_start), ignore_paths)) return LineDownload::excluded;
+        return ext == ".tic" ? LineDownload::listed : LineDownload::counted;
     }
     return LineDownload::none;
 }

@@ -1,7 +1,12 @@
 #include "logscan/log_scanner.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
+#include <functional>
+#include <future>
 #include <memory>
+#include <thread>
 
 #include "config/text_util.h"
 #include "logscan/log_line.h"
@@ -12,26 +17,12 @@ namespace {
 
 // What one scan collects while it reads.
 struct ScanWork {
-    const ControlSettings& settings;
-    std::vector<std::string> tokens;
     DownloadSeq& downloads;
     ScanPosition position;
     std::string uploader;  // from this log's last "U#=" line
     std::vector<std::string> uploads;
     long count = 0;
 };
-
-void take_uploads(ScanWork& w, const std::string& line) {
-    if (line.find("U#=") != std::string::npos) w.uploader = uploader_of(line);
-    if (line.find("UL-") != std::string::npos) w.uploads.push_back(upload_entry(line, w.uploader));
-}
-
-void take_download(ScanWork& w, const std::string& line, std::string& path) {
-    LineDownload d = find_download(line, w.tokens, w.settings.ignore_paths, path);
-    if (d != LineDownload::listed && d != LineDownload::counted) return;
-    w.downloads.append(path);
-    if (d == LineDownload::counted) ++w.count;
-}
 
 // How much a scan had taken when it read a line equal to the one it looks
 // for: all of it is dropped again at the end, as if reading had begun
@@ -43,38 +34,216 @@ struct TakenMark {
     long count = 0;
 };
 
-void mark_match(ScanWork& w, TakenMark& mark, std::uint64_t at, const std::string& line) {
-    mark = {true, w.downloads.size(), w.uploads.size(), w.count};
-    w.position.offset = at;
-    w.position.text = line;
-    // Reading on after the line knows no uploader yet.
-    w.uploader.clear();
+// What the lines of the log are read for. With `sought`, every line equal
+// to it is marked (the last one wins), so that a log read from its start
+// for its remembered line is read only once.
+struct LineRules {
+    const ControlSettings& settings;
+    std::vector<std::string> tokens;
+    bool uploads;
+    const std::string* sought;
+};
+
+// What a stretch of the log gave, in the order its lines gave it. A
+// stretch is read apart from the list its takings go to, so that two
+// stretches can be read at once and their takings added in order after.
+struct Stretch {
+    enum class Kind : std::uint8_t { download, counted, uploader, upload, match };
+    struct Taking {
+        Kind kind;
+        std::size_t begin, end;  // its text in `text`
+    };
+    std::string text;
+    std::vector<Taking> takings;
+    bool has_last = false;
+    ScanPosition last;  // the last line that was not empty or was sought
+    bool ended = false;  // the log ends inside the stretch (Ctrl-Z, unfinished line)
+
+    void take(Kind kind, std::string_view t) {
+        takings.push_back({kind, text.size(), text.size() + t.size()});
+        text += t;
+    }
+};
+
+void read_line_takings(const LineRules& rules, const std::string& line, std::string& path,
+                       Stretch& out) {
+    if (rules.uploads) {
+        if (line.find("U#=") != std::string::npos) out.take(Stretch::Kind::uploader, uploader_of(line));
+        if (line.find("UL-") != std::string::npos) out.take(Stretch::Kind::upload, line);
+    }
+    LineDownload d = find_download(line, rules.tokens, rules.settings.ignore_paths, path);
+    if (d == LineDownload::listed) out.take(Stretch::Kind::download, path);
+    if (d == LineDownload::counted) out.take(Stretch::Kind::counted, path);
 }
 
-// Reads from the reader's place to the end of the log. The last non-empty
-// line read becomes the position to save (swapped in, not copied). With
-// `sought`, every line equal to it is marked (the last one wins), so that
-// a log read from its start for its remembered line is read only once.
-TakenMark read_log(LineReader& reader, ScanWork& w, const std::string* sought) {
-    const bool uploads = w.settings.upload_log_path.has_value();
-    TakenMark mark;
+// Reads lines until the reader has no more, or until `limit` takings are
+// held; false when the reader has no more.
+bool read_stretch(LineReader& reader, const LineRules& rules, Stretch& out, std::size_t limit) {
     std::string line, path;
-    for (;;) {
-        std::uint64_t at = reader.offset();
-        if (!read_complete_line(reader, line)) break;
-        const bool match = sought && line == *sought;
-        if (!line.empty()) {
-            if (uploads) take_uploads(w, line);
-            take_download(w, line, path);
-        }
-        if (match) {
-            mark_match(w, mark, at, line);
-        } else if (!line.empty()) {
-            w.position.offset = at;
-            std::swap(w.position.text, line);
+    while (out.takings.size() < limit) {
+        const std::uint64_t at = reader.offset();
+        if (!read_complete_line(reader, line)) return false;
+        const bool match = rules.sought && line == *rules.sought;
+        if (!line.empty()) read_line_takings(rules, line, path, out);
+        if (match) out.take(Stretch::Kind::match, {});
+        if (match || !line.empty()) {
+            out.has_last = true;
+            out.last.offset = at;
+            std::swap(out.last.text, line);
         }
     }
-    return mark;
+    return true;
+}
+
+// Reads `bytes`, whole lines standing at `offset` in the log, into `s`
+// (emptied first; what it holds is kept for the next stretch).
+void read_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& rules, Stretch& s) {
+    s.text.clear();
+    s.takings.clear();
+    s.has_last = false;
+    LineReader reader(bytes, offset);
+    read_stretch(reader, rules, s, static_cast<std::size_t>(-1));
+    s.ended = reader.offset() < offset + bytes.size();
+}
+
+// Adds a stretch's takings to the scan, as if its lines were read now.
+void add_takings(ScanWork& w, TakenMark& mark, const Stretch& s) {
+    std::vector<std::string_view> batch;
+    for (const Stretch::Taking& t : s.takings) {
+        const std::string_view text = std::string_view(s.text).substr(t.begin, t.end - t.begin);
+        switch (t.kind) {
+            case Stretch::Kind::counted: ++w.count; [[fallthrough]];
+            case Stretch::Kind::download: batch.push_back(text); break;
+            case Stretch::Kind::uploader: w.uploader = text; break;
+            case Stretch::Kind::upload: w.uploads.push_back(upload_entry(text, w.uploader)); break;
+            case Stretch::Kind::match:
+                w.downloads.append_all(batch);
+                batch.clear();
+                mark = {true, w.downloads.size(), w.uploads.size(), w.count};
+                // Reading on after the line knows no uploader yet.
+                w.uploader.clear();
+                break;
+        }
+    }
+    w.downloads.append_all(batch);
+    if (s.has_last) w.position = s.last;
+}
+
+// Stretches shorter than this are not worth a second thread.
+constexpr std::size_t kTwoThreadsFrom = 1 << 20;
+
+// The blocks of a log: each block's lines are read in two halves at once,
+// the second in a thread of its own, while the takings of the block before
+// are added to the scan. Stretches keep their room from block to block.
+class BlockReader {
+public:
+    BlockReader(const LineRules& rules, ScanWork& w, TakenMark& mark)
+        : rules_(rules), w_(w), mark_(mark) {}
+
+    // Reads whole lines standing at `offset`; true when the log ends in a
+    // block read so far, and nothing after it counts.
+    bool read(std::string_view bytes, std::uint64_t offset) {
+        static const bool two_cores = std::thread::hardware_concurrency() > 1;
+        std::size_t half = bytes.size();
+        if (bytes.size() >= kTwoThreadsFrom && two_cores) {
+            const std::size_t lf = bytes.find('\n', bytes.size() / 2);
+            if (lf != std::string_view::npos) half = lf + 1;
+        }
+        Stretch& first = stretches_[next_][0];
+        Stretch& second = stretches_[next_][1];
+        second.takings.clear();
+        second.has_last = second.ended = false;
+        std::future<void> other;
+        if (half < bytes.size())
+            other = std::async(std::launch::async | std::launch::deferred, read_bytes,
+                               bytes.substr(half), offset + half, std::cref(rules_), std::ref(second));
+        read_bytes(bytes.substr(0, half), offset, rules_, first);
+        const bool ended = add_pending();
+        if (other.valid()) other.get();
+        pending_ = true;
+        next_ ^= 1;
+        return ended;
+    }
+
+    // Adds the takings of the last block read; true when the log ended in it.
+    bool add_pending() {
+        if (!pending_) return false;
+        pending_ = false;
+        const auto& [first, second] = stretches_[next_ ^ 1];
+        add_takings(w_, mark_, first);
+        if (first.ended) return true;
+        add_takings(w_, mark_, second);
+        return second.ended;
+    }
+
+private:
+    const LineRules& rules_;
+    ScanWork& w_;
+    TakenMark& mark_;
+    std::array<std::array<Stretch, 2>, 2> stretches_;
+    int next_ = 0;
+    bool pending_ = false;
+};
+
+// Reads lines straight from the file, a bounded number of takings at a
+// time: for a log with a line longer than a block.
+Errno read_by_lines(File& file, std::uint64_t offset, const LineRules& rules, ScanWork& w,
+                    TakenMark& mark) {
+    LineReader reader(file, 0);
+    if (Errno e = reader.seek(offset)) return e;
+    for (bool more = true; more;) {
+        Stretch s;
+        more = read_stretch(reader, rules, s, 4096);
+        add_takings(w, mark, s);
+    }
+    return reader.error();
+}
+
+// Reads `n` bytes, or as many as the file still has; `got` says how many.
+Errno read_fully(File& file, char* buf, std::size_t n, std::size_t& got) {
+    got = 0;
+    while (got < n) {
+        std::size_t part = 0;
+        if (Errno e = file.read(buf + got, n - got, part)) return e;
+        if (part == 0) break;
+        got += part;
+    }
+    return 0;
+}
+
+constexpr std::size_t kBlock = 4 << 20;
+
+// Reads the log from `offset` to its end in blocks of whole lines.
+Errno read_log(File& file, std::uint64_t offset, const LineRules& rules, ScanWork& w,
+               TakenMark& mark) {
+    if (Errno e = file.seek(offset)) return e;
+    // Not filled in advance: a short log touches only what it needs.
+    const std::size_t room = 2 * kBlock;
+    const std::unique_ptr<char[]> buf(new char[room]);
+    BlockReader blocks(rules, w, mark);
+    std::size_t held = 0;  // the unfinished line carried over
+    for (;;) {
+        if (held + kBlock > room) {
+            if (blocks.add_pending()) return 0;
+            return read_by_lines(file, offset, rules, w, mark);
+        }
+        std::size_t got = 0;
+        if (Errno e = read_fully(file, buf.get() + held, kBlock, got)) return e;
+        held += got;
+        const bool at_end = got < kBlock;
+        const std::string_view bytes(buf.get(), held);
+        const std::size_t last_lf = bytes.rfind('\n');
+        if (!at_end && last_lf == std::string_view::npos) continue;
+        const std::size_t whole = at_end ? held : last_lf + 1;
+        if (blocks.read(bytes.substr(0, whole), offset)) return 0;
+        if (at_end) {
+            blocks.add_pending();
+            return 0;
+        }
+        std::memmove(buf.get(), buf.get() + whole, held - whole);
+        held -= whole;
+        offset += whole;
+    }
 }
 
 // Drops what was taken up to and including the marked line.
@@ -140,12 +309,13 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
 
     LineReader reader(*file);
     ScanStart start = check_remembered_line(log, reader, size, remembered);
-    ScanWork work{settings, download_tokens(settings.mailer_strings), downloads, start.last, {}, {}, 0};
+    ScanWork work{downloads, start.last, {}, {}, 0};
     const std::size_t first_download = downloads.size();
-    reader.seek(start.read_from);
     const bool whole = start.kind == ScanStartKind::from_start;
-    TakenMark mark = read_log(reader, work, whole ? &start.last.text : nullptr);
-    if (Errno e = reader.error()) {
+    const LineRules rules{settings, download_tokens(settings.mailer_strings),
+                          settings.upload_log_path.has_value(), whole ? &start.last.text : nullptr};
+    TakenMark mark;
+    if (Errno e = read_log(*file, start.read_from, rules, work, mark)) {
         // Nothing of a log that could not be read to its end is kept.
         downloads.truncate(first_download);
         env.set_last_error(e);

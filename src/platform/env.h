@@ -43,6 +43,9 @@ public:
     virtual Errno size(std::uint64_t& out) = 0;
     // Forces written data to stable storage.
     virtual Errno sync() = 0;
+    // Lets the written data start on its way to storage without waiting,
+    // so that the syncs of several files overlap; sync() still decides.
+    virtual void start_sync() {}
     virtual Errno close() = 0;
 };
 

@@ -71,6 +71,11 @@ public:
         if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) return failed(errno);
         return 0;
     }
+    void start_sync() override {
+#ifdef SYNC_FILE_RANGE_WRITE
+        ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    }
     Errno close() override {
         int fd = fd_;
         fd_ = -1;

@@ -13,15 +13,22 @@ constexpr char kCtrlZ = 0x1A;
 }  // namespace
 
 LineReader::LineReader(File& file, std::uint64_t start_offset, CtrlZ ctrl_z)
-    : file_(file), ctrl_z_(ctrl_z), buf_(kBufSize) {
+    : file_(&file), ctrl_z_(ctrl_z), storage_(kBufSize), buf_(storage_.data()) {
     if (start_offset != 0) seek(start_offset);
 }
 
+LineReader::LineReader(std::string_view bytes, std::uint64_t offset, CtrlZ ctrl_z)
+    : file_(nullptr), ctrl_z_(ctrl_z), buf_(bytes.data()), len_(bytes.size()), offset_(offset) {
+    ctrl_z_at_ = ctrl_z_ == CtrlZ::ends_file ? find_byte(0, len_, kCtrlZ) : len_;
+    eof_ = true;  // nothing follows the bytes
+}
+
 Errno LineReader::seek(std::uint64_t offset) {
+    if (!file_) return EINVAL;
     pos_ = len_ = 0;
     eof_ = false;
     offset_ = offset;
-    Errno e = file_.seek(offset);
+    Errno e = file_->seek(offset);
     if (e != 0) error_ = e;
     return e;
 }
@@ -29,7 +36,7 @@ Errno LineReader::seek(std::uint64_t offset) {
 bool LineReader::fill() {
     if (eof_ || error_ != 0) return false;
     std::size_t got = 0;
-    Errno e = file_.read(buf_.data(), buf_.size(), got);
+    Errno e = file_->read(storage_.data(), storage_.size(), got);
     if (e != 0) {
         error_ = e;
         return false;
@@ -45,8 +52,8 @@ bool LineReader::fill() {
 
 std::size_t LineReader::find_byte(std::size_t from, std::size_t to, char c) const {
     if (from >= to) return to;
-    const void* hit = std::memchr(buf_.data() + from, c, to - from);
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - buf_.data()) : to;
+    const void* hit = std::memchr(buf_ + from, c, to - from);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - buf_) : to;
 }
 
 int LineReader::peek_byte() {
@@ -72,7 +79,7 @@ bool LineReader::read_line(std::string& line, std::size_t max_chars, bool* compl
         if (stop > pos_ && buf_[stop - 1] == '\r' && (stop == end || buf_[stop] == '\n')) --stop;
         chars += stop - pos_;
         pos_ = stop;
-        line.append(buf_.data() + start, pos_ - start);
+        line.append(buf_ + start, pos_ - start);
         offset_ += pos_ - start;
         if (pos_ >= len_) continue;
         if (max_chars != 0 && chars == max_chars) {

@@ -21,6 +21,9 @@ class LineReader {
 public:
     explicit LineReader(File& file, std::uint64_t start_offset = 0,
                         CtrlZ ctrl_z = CtrlZ::ends_file);
+    // Reads `bytes` already in memory as if they stood in a file at
+    // `offset`, ending where they end; they must outlive the reader.
+    LineReader(std::string_view bytes, std::uint64_t offset, CtrlZ ctrl_z = CtrlZ::ends_file);
 
     // Next line without its LF, and without the CR right before the LF.
     // `max_chars` > 0 cuts longer lines into pieces of at most that many
@@ -42,9 +45,10 @@ private:
     // Position of the first `c` in buf_[from, to), or `to`.
     std::size_t find_byte(std::size_t from, std::size_t to, char c) const;
 
-    File& file_;
+    File* file_;  // null when reading bytes in memory
     CtrlZ ctrl_z_;
-    std::vector<char> buf_;
+    std::vector<char> storage_;
+    const char* buf_;
     std::size_t pos_ = 0, len_ = 0;
     std::size_t ctrl_z_at_ = 0;  // first Ctrl-Z in the buffer (or len_), when it ends the file
     std::uint64_t offset_ = 0;

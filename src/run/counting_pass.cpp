@@ -207,14 +207,13 @@ void take_sorted(RunContext& ctx, const PassTables& tables, const DownloadSeq& d
                  ListCounter& counter) {
     std::vector<long long> counts(downloads.distinct(), 0);
     for (std::size_t i = 0; i < downloads.size(); ++i) ++counts[downloads.id(i)];
-    std::vector<DownloadSeq::Id> ids;
+    // Each path is looked up once; the sort then compares the views.
+    std::vector<std::pair<std::string_view, DownloadSeq::Id>> files;
     for (DownloadSeq::Id id = 0; id < counts.size(); ++id)
-        if (counts[id] > 0) ids.push_back(id);
-    // std::string orders as unsigned bytes, like list_sort.
-    std::sort(ids.begin(), ids.end(), [&](DownloadSeq::Id a, DownloadSeq::Id b) {
-        return downloads.path_of(a) < downloads.path_of(b);
-    });
-    for (DownloadSeq::Id id : ids) counter.take(locate(ctx, tables, downloads.path_of(id), counts[id]));
+        if (counts[id] > 0) files.emplace_back(downloads.path_of(id), id);
+    // Paths order as unsigned bytes, like list_sort.
+    std::sort(files.begin(), files.end());
+    for (const auto& [path, id] : files) counter.take(locate(ctx, tables, std::string(path), counts[id]));
 }
 
 // With "ns": the downloads in log order, equal neighbours merged.

@@ -82,19 +82,6 @@ std::uint32_t clamp_count(long long v) {
 }
 
 // The slot whose last change is the longest ago; the lowest one among equals.
-std::size_t oldest_slot(const std::vector<StatEntry>& bucket, std::uint32_t now) {
-    std::size_t best = 0;
-    std::uint32_t best_age = 0;
-    for (std::size_t i = 0; i < bucket.size(); ++i) {
-        std::uint32_t age = now - bucket[i].time;
-        if (age > best_age) {
-            best_age = age;
-            best = i;
-        }
-    }
-    return best;
-}
-
 }  // namespace
 
 std::string_view StatEntry::name() const {
@@ -171,25 +158,33 @@ StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, Stat
     // A name holding a NUL byte can never equal a stored name (which ends
     // at its first NUL); any other name is compared in the field itself.
     const bool comparable = name.find('\0') == std::string_view::npos;
-    for (auto& e : bucket) {
-        if (!comparable || !holds_name(e, name)) continue;
-        if (mode == StatUpdate::add)
-            // A count near the top of long long would overflow the sum;
-            // held at the top instead, like every other count.
-            e.count = value > std::numeric_limits<long long>::max() - e.count
-                          ? clamp_count(value)
-                          : clamp_count(static_cast<long long>(e.count) + value);
-        else
-            e.count = clamp_count(value);
-        e.time = now;
-        return StatUpdateResult::recorded;
+    // One pass finds the name or, failing that, the entry that has gone
+    // longest without a change: most names of a big run are new.
+    std::size_t oldest = 0;
+    std::uint32_t oldest_age = 0;
+    for (std::size_t i = 0; i < bucket.size(); ++i) {
+        StatEntry& e = bucket[i];
+        if (comparable && holds_name(e, name)) {
+            if (mode == StatUpdate::add)
+                // A count near the top of long long would overflow the sum;
+                // held at the top instead, like every other count.
+                e.count = value > std::numeric_limits<long long>::max() - e.count
+                              ? clamp_count(value)
+                              : clamp_count(static_cast<long long>(e.count) + value);
+            else
+                e.count = clamp_count(value);
+            e.time = now;
+            return StatUpdateResult::recorded;
+        }
+        const std::uint32_t age = now - e.time;
+        if (age > oldest_age) {
+            oldest_age = age;
+            oldest = i;
+        }
     }
-    StatEntry* slot;
-    if (bucket.size() < static_cast<std::size_t>(kStatBucketSlots)) {
-        slot = &bucket.emplace_back();
-    } else {
-        slot = &bucket[oldest_slot(bucket, now)];
-    }
+    StatEntry* slot = bucket.size() < static_cast<std::size_t>(kStatBucketSlots)
+                          ? &bucket.emplace_back()
+                          : &bucket[oldest];
     store_name(*slot, name);
     slot->count = clamp_count(value);
     slot->time = now;

@@ -71,8 +71,12 @@ TEST(CounterField, Format) {
     } cases[] = {
         {fmt(2, 3, false), 7, "{  7}"}, {fmt(3, 3, true), 7, "(007)"}, {fmt(4, 3, false), 7, "<  7>"},
         {fmt(1, 3, false), 1234, "[1234]"}, {fmt(1, 1, true), 0, "[0]"}, {fmt(1, 6, true), 40001, "[040001]"},
+        {fmt(1, 3, false), -5, "[  0]"}, {fmt(1, 3, false), kCounterMax, "[999999999999999999]"},
     };
     for (const auto& c : cases) EXPECT_EQ(format_counter_field(c.f, c.n), c.want) << c.want;
+    // Widths beyond any configured one pad just the same.
+    for (int width : {31, 32, 33, 50})
+        EXPECT_EQ(format_counter_field(fmt(3, width, true), 42), "(" + std::string(width - 2, '0') + "42)") << width;
 }
 
 TEST(CounterField, Insert) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace zunt {
@@ -82,8 +83,8 @@ TEST(InitdlcList, BlocksAndTheirSorting) {
     const std::map<std::string, std::string> dates = {
         {"b.zip", "0795121440"}, {"A.ZIP", "0795108192"}, {"d.zip", "0924900000"}};
     InitHooks hooks;
-    hooks.date_key = [&](const std::string& word) {
-        auto it = dates.find(word);
+    hooks.date_key = [&](std::string_view word) {
+        auto it = dates.find(std::string(word));
         return it == dates.end() ? std::string(kMissingFileDateKey) : it->second;
     };
     // Each block by its first letter ("_" the empty line); the separators stay put.
@@ -118,13 +119,73 @@ TEST(InitdlcList, CountsRecordedAndHardSpaces) {
     o.kill_hard_space = true;
     std::vector<std::pair<std::string, long long>> recorded;
     InitHooks hooks;
-    hooks.record_count = [&](const std::string& w, long long n) { recorded.emplace_back(w, n); };
+    hooks.record_count = [&](std::string_view w, long long n) { recorded.emplace_back(w, n); };
     const Lines in = {"A.ZIP\xFF[ 4] a\xFF", "b.zip [0] b", "\xFF" "cont\xFF" "x", "C.ZIP (12) c"};
     const Lines want = {"A.ZIP         [  4] a", "b.zip         [  0] b", " cont x",
                         "C.ZIP         [ 12] c"};
     EXPECT_EQ(rebuild_list_lines(in, o, hooks), want);
     const std::vector<std::pair<std::string, long long>> want_rec = {{"A.ZIP", 4}, {"C.ZIP", 12}};
     EXPECT_EQ(recorded, want_rec);
+}
+
+// Sorting by name orders the rebuilt lines as a stable sort of their bytes
+// would, each with its continuation lines: names sharing long heads, names
+// shorter than others they begin, bytes above 0x7F and NUL bytes, repeats.
+TEST(InitdlcList, NameSortIsAStableSortOfTheRebuiltLines) {
+    const std::vector<std::string> names = {"a.zip", "a", "A.ZIP", "longname_shared_head_1.zip",
+                                            "longname_shared_head_2.zip", "longname", "\xE4.zip",
+                                            std::string("ab\0c", 4), std::string("ab", 2), "zz"};
+    const std::vector<std::string> descs = {"x", "y  [3] y", "(12) twelve", "", "x"};
+    unsigned seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int order : {1, 2}) {
+        InitOptions o = opts();
+        o.sort_by = 1;
+        o.sort_order = order;
+        Lines in;
+        std::vector<Lines> groups;  // each file line rebuilt, with its continuation lines
+        for (int i = 0; i < 300; ++i) {
+            if (i % 7 == 6 && !groups.empty()) {
+                in.push_back(" more " + std::to_string(i));
+                groups.back().push_back(in.back());
+                continue;
+            }
+            in.push_back(names[next() % names.size()] + std::string(next() % 3, ' ') + " " + descs[next() % descs.size()]);
+            groups.push_back({rebuild_file_line(in.back(), o).line});
+        }
+        std::stable_sort(groups.begin(), groups.end(), [order](const Lines& a, const Lines& b) {
+            return order == 1 ? a[0] < b[0] : b[0] < a[0];
+        });
+        Lines want;
+        for (const Lines& g : groups) want.insert(want.end(), g.begin(), g.end());
+        EXPECT_EQ(rebuild_list_lines(in, o, {}), want) << order;
+    }
+}
+
+// The list as bytes: any line end in, CR LF out, the end's Ctrl-Z gone, hard
+// spaces replaced in the bytes read; the same buffers serve the next list.
+TEST(InitdlcList, BytesWithTheirBuffersReused) {
+    InitOptions o = opts();
+    o.sort_by = 1;
+    o.kill_hard_space = true;
+    const struct {
+        std::string in, want;
+    } cases[] = {
+        {"b.zip B\n a\xFF" "b\r\nA.ZIP [4] A\r\r\n-- x\nlast.zip", "A.ZIP         [  4] A\r\nb.zip         [  0] B\r\n"
+                                                               " a b\r\n-- x\r\nlast.zip      [  0] \r\n"},
+        {"c.zip\xFF" "C\x1a\x1a", "c.zip         [  0] C\r\n"},
+        {"", ""},
+        {"\r\n\n", "\r\n\r\n"},
+    };
+    RebuildBuffers buffers;
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& c : cases) {
+            std::string bytes = c.in, out;
+            rebuild_list_bytes(bytes, o, {}, buffers, out);
+            EXPECT_EQ(out, c.want) << c.in;
+            EXPECT_EQ(bytes.find('\xFF'), std::string::npos);
+        }
+    }
 }
 
 }  // namespace

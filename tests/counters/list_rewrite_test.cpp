@@ -100,5 +100,34 @@ TEST(ListRewrite, CodesOfTheUpdate) {
     }
 }
 
+// The byte rewrite reuses the caller's buffers from one list to the next: a
+// long list read first must leave nothing behind in a shorter one.
+TEST(ListRewrite, BytesRewriteReusesItsBuffers) {
+    testing::ScratchDir dir("bytes");
+    const std::string lists[] = {std::string(200000, 'x') + "\r\nend", "short\n", ""};
+    std::string old_bytes, new_bytes;
+    int calls = 0;
+    for (const std::string& list : lists) {
+        dir.write("files.bbs", list);
+        EXPECT_EQ(rewrite_list_bytes(default_env(), dir.path("files.bbs"), Share::exclusive, old_bytes, new_bytes,
+                                     [&](std::string& in, std::string& out) {
+                                         ++calls;
+                                         EXPECT_EQ(in, list);
+                                         EXPECT_TRUE(out.empty());
+                                         out = "<" + in + ">";
+                                     }),
+                  RewriteResult::ok);
+        EXPECT_EQ(slurp(dir.path("files.bbs")), "<" + list + ">");
+        EXPECT_EQ(slurp(dir.path("files.bak")), list);
+        EXPECT_EQ(file_count(dir), 2u);
+    }
+    // A missing list is not transformed and leaves the backup alone.
+    EXPECT_EQ(rewrite_list_bytes(default_env(), dir.path("gone.bbs"), Share::exclusive, old_bytes, new_bytes,
+                                 [&](std::string&, std::string&) { ++calls; }),
+              RewriteResult::rename_failed);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(slurp(dir.path("files.bak")), "");
+}
+
 }  // namespace
 }  // namespace zunt

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 
 #include "e2e/e2e_util.h"
@@ -160,6 +161,54 @@ TEST_F(LogScannerTest, UnreadablePositionLeavesTheLogForTheNextRun) {
         EXPECT_EQ(downloads.size(), count) << fail_at;
         EXPECT_EQ(fresh.logs.empty(), count == 0) << fail_at;
         downloads.clear();
+    }
+}
+
+// A log of many megabytes is read in blocks, each shared by two threads:
+// whatever stands on either side of a block's or a half's edge must count
+// exactly as in a log read line by line. The uploader is named in one half
+// and used in the next, the remembered line and the Ctrl-Z stand inside a
+// block, and a line longer than a block sends reading back to line by line.
+TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
+    settings.upload_log_path = dir.path("uploads.log");
+    const std::string remembered = "+ 16 Dec 04:59:11 MAX  Jane Roe U#=7 logged on";
+    struct Case {
+        const char* name;
+        long middle_at;  // the download the middle line stands before
+        std::string middle;
+        bool remember;   // a .znt names the middle line at another offset
+        long first, end;  // the downloads [first, end) are taken
+        const char* uploads;
+    };
+    const Case cases[] = {
+        {"whole", 60000, board("Caller logged off"), false, 0, 120000,
+         "(by Joe Bloggs)(by Joe Bloggs)(by Joe Bloggs)"},
+        {"remembered line", 60000, remembered + "\r\n", true, 60000, 120000, "(by )"},
+        {"Ctrl-Z", 30000, "\x1a", false, 0, 30000, "(by Joe Bloggs)"},
+        {"line longer than a block", 60000, board(std::string(5 << 20, 'x')), false, 0, 120000,
+         "(by Joe Bloggs)(by Joe Bloggs)(by Joe Bloggs)"},
+    };
+    for (const Case& c : cases) {
+        std::string log = board("Joe Bloggs U#=3 logged on");
+        std::vector<std::string> expected;
+        for (long i = 0; i < 120000; ++i) {
+            if (i == c.middle_at) log += c.middle;
+            if (i % 50000 == 7) log += board("UL-Z d:\\up\\x.zip");
+            const std::string path = "d:\\files\\f" + std::to_string(i % 997) + ".zip";
+            log += board("DL-Z " + path);
+            if (i >= c.first && i < c.end) expected.push_back(path);
+        }
+        dir.write("max.log", log);
+        dir.write("uploads.log", "");
+        std::filesystem::remove(dir.path("max.znt"));
+        if (c.remember) dir.write("max.znt", encode_scan_position({1, remembered}));
+        EXPECT_EQ(run({"max.log"}), (Counts{c.end - c.first})) << c.name;
+        EXPECT_EQ(taken(), expected) << c.name;
+        std::string uploaders;
+        const std::string u = dir.read("uploads.log");
+        for (std::size_t by = u.find("(by"); by != std::string::npos; by = u.find("(by", by + 1))
+            uploaders += u.substr(by, u.find(')', by) + 1 - by);
+        EXPECT_EQ(uploaders, c.uploads) << c.name;
     }
 }
 

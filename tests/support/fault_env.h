@@ -95,6 +95,7 @@ private:
             if (env_.strike()) return bad(EIO);
             return chk(inner_->sync());
         }
+        void start_sync() override { inner_->start_sync(); }
         Errno close() override {
             Errno e = inner_->close();
             if (env_.strike()) return bad(EIO);
