@@ -4,6 +4,7 @@
 #include "counters/list_rewrite.h"
 #include "areas/area_test_util.h"
 #include "config/settings.h"
+#include "support/fault_env.h"
 
 namespace zunt {
 namespace {
@@ -124,6 +125,43 @@ TEST(UpdateFilesBbs, SameBytesAsTheLineByLineUpdate) {
             }
         }
     }
+}
+
+// Whatever step of the streamed rewrite fails (a read, a write of a run
+// taken straight from the read buffer or of gathered lines, the sync, a
+// rename), the list keeps its old bytes and no temporary file stays.
+TEST(UpdateFilesBbs, EveryFailurePointLeavesTheListWhole) {
+    testing::ScratchDir dir("streamfail");
+    std::string old_list;
+    for (int i = 0; i < 4000; ++i) old_list += "f" + std::to_string(i) + ".zip [ 1] " + std::string(40, 'd') + "\r\n";
+    old_list += "a.zip\n";
+    ControlSettings settings;
+    settings.counter_style = 1;
+    settings.counter_length = 3;
+    std::vector<std::string> want_lines = split_list_bytes(old_list);
+    apply_download(want_lines, update_options_from(settings), "f2000.zip", 1);
+    const std::string new_list = join_list_lines(want_lines);
+    long fail_at = 1;
+    for (;; ++fail_at) {
+        dir.write("files.bbs", old_list);
+        testing::FaultEnv env(default_env(), fail_at);
+        long long count = 0;
+        const UpdateResult r = update_files_bbs(env, settings, dir.path("files.bbs"), "f2000.zip", count, 1);
+        if (!env.fired()) {
+            EXPECT_EQ(r, UpdateResult::ok);
+            EXPECT_EQ(slurp(dir.path("files.bbs")), new_list);
+            break;
+        }
+        if (r == UpdateResult::ok) {
+            EXPECT_EQ(slurp(dir.path("files.bbs")), new_list) << fail_at;  // a failed clean-up only
+        } else {
+            EXPECT_EQ(slurp(dir.path("files.bbs")), old_list) << fail_at;
+        }
+        for (const auto& e : std::filesystem::directory_iterator(dir.root()))
+            EXPECT_EQ(e.path().string().find(".~zt"), std::string::npos) << fail_at << " " << e.path();
+        std::filesystem::remove(dir.path("files.bak"));
+    }
+    EXPECT_GT(fail_at, 15);  // several reads and writes of the list among them
 }
 
 }  // namespace
