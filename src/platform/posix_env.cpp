@@ -108,11 +108,6 @@ public:
         }
         int fd = ::open(host.c_str(), flags, 0666);
         if (fd < 0) return fail(errno);
-        struct stat st;
-        if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-            ::close(fd);
-            return fail(EISDIR);
-        }
         if (share != Share::deny_none) {
             int op = (share == Share::exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
             if (::flock(fd, op) != 0) {
@@ -121,8 +116,15 @@ public:
                 return fail(e);
             }
         }
-        // Truncate only once the lock is ours.
-        if (access == Access::create && ::ftruncate(fd, 0) != 0) {
+        struct stat st;
+        const bool known = ::fstat(fd, &st) == 0;
+        if (known && S_ISDIR(st.st_mode)) {
+            ::close(fd);
+            return fail(EISDIR);
+        }
+        // Truncate only once the lock is ours, and only a file that holds
+        // bytes: a new file has none.
+        if (access == Access::create && (!known || st.st_size != 0) && ::ftruncate(fd, 0) != 0) {
             Errno e = errno;
             ::close(fd);
             return fail(e);
