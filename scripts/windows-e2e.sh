@@ -35,6 +35,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# One server for the whole run: a server that is let go after each test's
+# last process can be on its way out just as the next test starts one,
+# which then fails with "wine client error".
+"$wineserver" -p
 # The first start creates the prefix and prints about it; keep that out of
 # the tests' view of standard error.
 echo "Preparing the wine prefix $WINEPREFIX ..."
