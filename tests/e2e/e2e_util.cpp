@@ -109,8 +109,9 @@ RunResult Sandbox::run(const std::vector<std::string>& args, const EnvVars& env,
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         // The child: only async-signal-safe-enough calls before exec.
-        if (!std::freopen(out_path.c_str(), "wb", stdout) ||
-            !std::freopen(err_path.c_str(), "wb", stderr) || ::chdir(dir_.c_str()) != 0)
+        if (!std::freopen(out_path.c_str(), "wb", stdout) || ::chdir(dir_.c_str()) != 0) ::_exit(127);
+        if (options.one_stream ? ::dup2(STDOUT_FILENO, STDERR_FILENO) < 0
+                               : !std::freopen(err_path.c_str(), "wb", stderr))
             ::_exit(127);
         for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
         ::execvp(program.c_str(), argv.data());

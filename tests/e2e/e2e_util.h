@@ -43,6 +43,9 @@ struct RunOptions {
     // program is copied to this path in the sandbox (".exe" added) and
     // started from there.
     std::string argv0;
+    // Standard error goes where standard output goes, as with "2>&1"; the
+    // result's `out` holds both.
+    bool one_stream = false;
 };
 
 // The program under test: ZUNT_TEST_BINARY, else the one built with the tests.

@@ -112,6 +112,19 @@ TEST(StartupE2E, DefaultControlFileBesideTheProgram) {
     EXPECT_EQ(r.err, kReading + illegal(1, "bogus"));
 }
 
+// A scheduler that sends both streams to one file reads the banner first:
+// the console is written in blocks, each stream's before the other's.
+TEST(StartupE2E, BothStreamsToOneFileKeepTheirOrder) {
+    Sandbox box;
+    box.write("zunt.ctl", "bogus\r\n");
+    const RunResult apart = box.run({"/czunt.ctl"});
+    RunOptions one;
+    one.one_stream = true;
+    const RunResult both = box.run({"/czunt.ctl"}, {}, one);
+    EXPECT_EQ(both.exit_code, 1);
+    EXPECT_EQ(both.out, apart.out + apart.err);
+}
+
 // Started without a directory, the program reads ZUNT.CTL in the current
 // directory; /i wins over /s, and the switches take any case.
 TEST(StartupE2E, InitializationWinsOverStatistics) {
