@@ -186,7 +186,7 @@ private:
 };
 
 // Reads lines straight from the file, a bounded number of takings at a
-// time: for a log with a line longer than a block.
+// time: for a log with a line longer than the room for two blocks.
 Errno read_by_lines(File& file, std::uint64_t offset, const LineRules& rules, ScanWork& w,
                     TakenMark& mark) {
     LineReader reader(file, 0);
@@ -214,23 +214,26 @@ Errno read_fully(File& file, char* buf, std::size_t n, std::size_t& got) {
 constexpr std::size_t kBlock = 4 << 20;
 
 // Reads the log from `offset` to its end in blocks of whole lines.
-Errno read_log(File& file, std::uint64_t offset, const LineRules& rules, ScanWork& w,
-               TakenMark& mark) {
+Errno read_log(File& file, std::uint64_t offset, std::uint64_t size, const LineRules& rules,
+               ScanWork& w, TakenMark& mark) {
     if (Errno e = file.seek(offset)) return e;
-    // Not filled in advance: a short log touches only what it needs.
-    const std::size_t room = 2 * kBlock;
+    // Room for two blocks, or for what the log still holds (and one byte to
+    // meet its end): most runs read a few lines of each log.
+    const std::size_t room = static_cast<std::size_t>(
+        std::clamp<std::uint64_t>(size > offset ? size - offset + 1 : 1, 1 << 16, 2 * kBlock));
     const std::unique_ptr<char[]> buf(new char[room]);
     BlockReader blocks(rules, w, mark);
     std::size_t held = 0;  // the unfinished line carried over
     for (;;) {
-        if (held + kBlock > room) {
+        if (held == room) {  // a line longer than the room
             if (blocks.add_pending()) return 0;
             return read_by_lines(file, offset, rules, w, mark);
         }
+        const std::size_t want = std::min(kBlock, room - held);
         std::size_t got = 0;
-        if (Errno e = read_fully(file, buf.get() + held, kBlock, got)) return e;
+        if (Errno e = read_fully(file, buf.get() + held, want, got)) return e;
         held += got;
-        const bool at_end = got < kBlock;
+        const bool at_end = got < want;
         const std::string_view bytes(buf.get(), held);
         const std::size_t last_lf = bytes.rfind('\n');
         if (!at_end && last_lf == std::string_view::npos) continue;
@@ -315,7 +318,7 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     const LineRules rules{settings, download_tokens(settings.mailer_strings),
                           settings.upload_log_path.has_value(), whole ? &start.last.text : nullptr};
     TakenMark mark;
-    if (Errno e = read_log(*file, start.read_from, rules, work, mark)) {
+    if (Errno e = read_log(*file, start.read_from, size, rules, work, mark)) {
         // Nothing of a log that could not be read to its end is kept.
         downloads.truncate(first_download);
         env.set_last_error(e);

@@ -168,7 +168,8 @@ TEST_F(LogScannerTest, UnreadablePositionLeavesTheLogForTheNextRun) {
 // whatever stands on either side of a block's or a half's edge must count
 // exactly as in a log read line by line. The uploader is named in one half
 // and used in the next, the remembered line and the Ctrl-Z stand inside a
-// block, and a line longer than a block sends reading back to line by line.
+// block, and a line longer than two blocks sends reading back to line by
+// line.
 TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
     settings.upload_log_path = dir.path("uploads.log");
     const std::string remembered = "+ 16 Dec 04:59:11 MAX  Jane Roe U#=7 logged on";
@@ -185,7 +186,7 @@ TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
          "(by Joe Bloggs)(by Joe Bloggs)(by Joe Bloggs)"},
         {"remembered line", 60000, remembered + "\r\n", true, 60000, 120000, "(by )"},
         {"Ctrl-Z", 30000, "\x1a", false, 0, 30000, "(by Joe Bloggs)"},
-        {"line longer than a block", 60000, board(std::string(5 << 20, 'x')), false, 0, 120000,
+        {"line longer than two blocks", 60000, board(std::string(9 << 20, 'x')), false, 0, 120000,
          "(by Joe Bloggs)(by Joe Bloggs)(by Joe Bloggs)"},
     };
     for (const Case& c : cases) {
