@@ -7,11 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace zunt;
     FuzzedDataProvider fdp(data, size);
-    CounterFormat fmt;
-    fmt.style = fdp.ConsumeIntegralInRange(1, 4);
-    fmt.length = fdp.ConsumeIntegralInRange(1, 6);
-    fmt.zero_pad = fdp.ConsumeBool();
-    fmt.tabulate_column = fdp.ConsumeIntegralInRange(0, 1024);
+    const CounterFormat fmt = fuzz::consume_counter_format(fdp);
     long long n = fdp.ConsumeIntegral<long long>();
     std::string line = fdp.ConsumeRemainingBytesAsString();
     replace_hard_spaces(line);

@@ -8,10 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace zunt;
     FuzzedDataProvider fdp(data, size);
     UpdateOptions options;
-    options.format.style = fdp.ConsumeIntegralInRange(1, 4);
-    options.format.length = fdp.ConsumeIntegralInRange(1, 6);
-    options.format.zero_pad = fdp.ConsumeBool();
-    options.format.tabulate_column = fdp.ConsumeIntegralInRange(0, 1024);
+    options.format = fuzz::consume_counter_format(fdp);
     options.kill_hard_space = fdp.ConsumeBool();
     long long n = fdp.ConsumeIntegralInRange<long long>(-5, 1'000'000'000'000LL);
     auto parts = fuzz::split_parts(fdp.ConsumeRemainingBytesAsString(), 2);

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "counters/counter_field.h"
+
 namespace zunt::fuzz {
 
 // A directory of this process, made once.
@@ -33,6 +35,16 @@ inline std::string put_file(const std::string& name, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(),
                                                                   static_cast<long>(bytes.size()));
     return path;
+}
+
+// A counter format of any style, width and column.
+inline CounterFormat consume_counter_format(FuzzedDataProvider& fdp) {
+    CounterFormat fmt;
+    fmt.style = fdp.ConsumeIntegralInRange(1, 4);
+    fmt.length = fdp.ConsumeIntegralInRange(1, 6);
+    fmt.zero_pad = fdp.ConsumeBool();
+    fmt.tabulate_column = fdp.ConsumeIntegralInRange(0, 1024);
+    return fmt;
 }
 
 inline void drop_file(const std::string& name) { std::remove((scratch_dir() + "/" + name).c_str()); }

@@ -59,6 +59,13 @@ struct Stretch {
     ScanPosition last;  // the last line that was not empty or was sought
     bool ended = false;  // the log ends inside the stretch (Ctrl-Z, unfinished line)
 
+    // Empties it; its room is kept for the next stretch.
+    void clear() {
+        text.clear();
+        takings.clear();
+        has_last = ended = false;
+    }
+
     void take(Kind kind, std::string_view t) {
         takings.push_back({kind, text.size(), text.size() + t.size()});
         text += t;
@@ -95,12 +102,9 @@ bool read_stretch(LineReader& reader, const LineRules& rules, Stretch& out, std:
     return true;
 }
 
-// Reads `bytes`, whole lines standing at `offset` in the log, into `s`
-// (emptied first; what it holds is kept for the next stretch).
+// Reads `bytes`, whole lines standing at `offset` in the log, into `s`.
 void read_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& rules, Stretch& s) {
-    s.text.clear();
-    s.takings.clear();
-    s.has_last = false;
+    s.clear();
     LineReader reader(bytes, offset);
     read_stretch(reader, rules, s, static_cast<std::size_t>(-1));
     s.ended = reader.offset() < offset + bytes.size();
@@ -151,8 +155,7 @@ public:
         }
         Stretch& first = stretches_[next_][0];
         Stretch& second = stretches_[next_][1];
-        second.takings.clear();
-        second.has_last = second.ended = false;
+        second.clear();
         std::future<void> other;
         if (half < bytes.size())
             other = std::async(std::launch::async | std::launch::deferred, read_bytes,

@@ -83,26 +83,9 @@ std::vector<std::string> odd_lists() {
 
 const char* const kNames[] = {"a.zip", "b.zip", "f123.zip", "none.zip", ""};
 
-// The update straight on a list's bytes gives what splitting it into
-// lines, updating them and joining them gives.
-TEST(ApplyDownloadToBytes, SameAsTheLineByLineUpdate) {
-    for (bool kill : {false, true}) {
-        UpdateOptions options;
-        options.kill_hard_space = kill;
-        for (const std::string& bytes : odd_lists()) {
-            for (const char* name : kNames) {
-                std::vector<std::string> lines = split_list_bytes(bytes);
-                const DownloadOutcome want = apply_download(lines, options, name, 2);
-                DownloadOutcome got{UpdateResult::not_found, 0};
-                EXPECT_EQ(apply_download_to_bytes(bytes, options, name, 2, got), join_list_lines(lines))
-                    << bytes.substr(0, 80) << " / " << name << " kill " << kill;
-                EXPECT_EQ(std::pair(got.code, got.new_count), std::pair(want.code, want.new_count));
-            }
-        }
-    }
-}
-
-// The same through the rewrite on disk, which reads the list in pieces.
+// The update straight on a list's bytes, and the rewrite on disk that reads
+// the list in pieces, give what splitting it into lines, updating them and
+// joining them gives.
 TEST(UpdateFilesBbs, SameBytesAsTheLineByLineUpdate) {
     testing::ScratchDir dir("streamed");
     for (bool kill : {false, true}) {
@@ -113,15 +96,19 @@ TEST(UpdateFilesBbs, SameBytesAsTheLineByLineUpdate) {
         const UpdateOptions options = update_options_from(settings);
         for (const std::string& bytes : odd_lists()) {
             for (const char* name : kNames) {
-                dir.write("files.bbs", bytes);
                 std::vector<std::string> lines = split_list_bytes(bytes);
                 const DownloadOutcome want = apply_download(lines, options, name, 2);
+                const std::string want_bytes = join_list_lines(lines);
+                const std::string what = bytes.substr(0, 80) + " / " + name + (kill ? " kill" : "");
+                DownloadOutcome got{UpdateResult::not_found, 0};
+                EXPECT_EQ(apply_download_to_bytes(bytes, options, name, 2, got), want_bytes) << what;
+                EXPECT_EQ(std::pair(got.code, got.new_count), std::pair(want.code, want.new_count)) << what;
+                dir.write("files.bbs", bytes);
                 long long count = -1;
                 EXPECT_EQ(update_files_bbs(default_env(), settings, dir.path("files.bbs"), name, count, 2), want.code);
-                EXPECT_EQ(count, want.code == UpdateResult::ok ? want.new_count : -1);
-                EXPECT_EQ(slurp(dir.path("files.bbs")), join_list_lines(lines))
-                    << bytes.substr(0, 80) << " / " << name << " kill " << kill;
-                EXPECT_EQ(slurp(dir.path("files.bak")), bytes);
+                EXPECT_EQ(count, want.code == UpdateResult::ok ? want.new_count : -1) << what;
+                EXPECT_EQ(slurp(dir.path("files.bbs")), want_bytes) << what;
+                EXPECT_EQ(slurp(dir.path("files.bak")), bytes) << what;
             }
         }
     }
