@@ -4,15 +4,17 @@
 
 namespace zunt {
 
-void strip_line_end(std::string& line) {
+std::string_view strip_line_end(std::string_view line) {
     std::size_t n = line.size();
     while (n > 0) {
         char c = line[n - 1];
         if (c != '\n' && c != '\r' && c != ' ' && c != '\\') break;
         --n;
     }
-    line.resize(n);
+    return line.substr(0, n);
 }
+
+void strip_line_end(std::string& line) { line.resize(strip_line_end(std::string_view(line)).size()); }
 
 void to_lower_ascii(std::string& s) {
     for (char& c : s)

@@ -8,6 +8,7 @@ namespace zunt {
 
 // Removes every trailing LF, CR, blank and backslash. Tabs stay.
 void strip_line_end(std::string& line);
+std::string_view strip_line_end(std::string_view line);
 
 // ASCII-only case changes (A-Z / a-z); other bytes are left alone.
 void to_lower_ascii(std::string& s);

@@ -9,10 +9,17 @@
 
 namespace zunt {
 
+// A download token with the place of its rarest byte, which is what a
+// line is searched for first.
+struct DownloadToken {
+    std::string text;
+    std::size_t anchor;
+};
+
 // The download tokens in the order they are tried: the configured mailer
 // strings, then "DL-" (added when the list does not already end with it).
 // Empty tokens are left out: they would match every line.
-std::vector<std::string> download_tokens(const std::vector<std::string>& mailer_strings);
+std::vector<DownloadToken> download_tokens(const std::vector<std::string>& mailer_strings);
 
 // Where `token` first occurs in `line` (std::string_view::find's answer),
 // found with a quick byte search for the token's rarest character.
@@ -27,7 +34,7 @@ enum class LineDownload {
 
 // Looks for a sent file in `line`. For `listed` and `counted`, `path` is the
 // file's lower-cased path.
-LineDownload find_download(std::string_view line, const std::vector<std::string>& tokens,
+LineDownload find_download(std::string_view line, const std::vector<DownloadToken>& tokens,
                            const std::vector<std::string>& ignore_paths, std::string& path);
 
 // Whether the name and extension (lower case, extension with its dot) are on

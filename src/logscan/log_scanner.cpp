@@ -39,7 +39,7 @@ struct TakenMark {
 // for its remembered line is read only once.
 struct LineRules {
     const ControlSettings& settings;
-    std::vector<std::string> tokens;
+    std::vector<DownloadToken> tokens;
     bool uploads;
     const std::string* sought;
 };
@@ -72,7 +72,7 @@ struct Stretch {
     }
 };
 
-void read_line_takings(const LineRules& rules, const std::string& line, std::string& path,
+void read_line_takings(const LineRules& rules, std::string_view line, std::string& path,
                        Stretch& out) {
     if (rules.uploads) {
         if (line.find("U#=") != std::string::npos) out.take(Stretch::Kind::uploader, uploader_of(line));
@@ -86,20 +86,32 @@ void read_line_takings(const LineRules& rules, const std::string& line, std::str
 // Reads lines until the reader has no more, or until `limit` takings are
 // held; false when the reader has no more.
 bool read_stretch(LineReader& reader, const LineRules& rules, Stretch& out, std::size_t limit) {
-    std::string line, path;
-    while (out.takings.size() < limit) {
+    std::string scratch, path;
+    std::string_view line;
+    // The last line is kept as seen and copied once, at the end, unless it
+    // was read into `scratch`, which the next line reuses.
+    std::string_view last;
+    bool last_seen = false;
+    bool more = true;
+    while (more && out.takings.size() < limit) {
         const std::uint64_t at = reader.offset();
-        if (!read_complete_line(reader, line)) return false;
+        if (!read_complete_line(reader, line, scratch)) {
+            more = false;
+            break;
+        }
         const bool match = rules.sought && line == *rules.sought;
         if (!line.empty()) read_line_takings(rules, line, path, out);
         if (match) out.take(Stretch::Kind::match, {});
         if (match || !line.empty()) {
             out.has_last = true;
             out.last.offset = at;
-            std::swap(out.last.text, line);
+            last = line;
+            last_seen = line.data() != scratch.data();
+            if (!last_seen) out.last.text.assign(line);
         }
     }
-    return true;
+    if (last_seen) out.last.text.assign(last);
+    return more;
 }
 
 // Reads `bytes`, whole lines standing at `offset` in the log, into `s`.

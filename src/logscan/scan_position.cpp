@@ -144,6 +144,13 @@ bool read_complete_line(LineReader& log, std::string& line) {
     return true;
 }
 
+bool read_complete_line(LineReader& log, std::string_view& line, std::string& scratch) {
+    bool complete = false;
+    if (!log.read_line(line, scratch, kLogPieceChars, &complete) || !complete) return false;
+    line = strip_line_end(line);
+    return true;
+}
+
 ScanStart check_remembered_line(ActivityLog& log, LineReader& reader, std::uint64_t log_size,
                                 const std::optional<ScanPosition>& remembered) {
     ScanStart start;

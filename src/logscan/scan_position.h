@@ -57,6 +57,9 @@ std::string scan_position_path(const std::vector<std::string>& log_list,
 // strips its end. False at the end of the log, and for a last line that has
 // no line end yet: its writer is still at it, and the next run reads it whole.
 bool read_complete_line(LineReader& log, std::string& line);
+// The same, seen where it stands when the log is read from memory (see
+// LineReader::read_line); `scratch` holds it otherwise.
+bool read_complete_line(LineReader& log, std::string_view& line, std::string& scratch);
 
 enum class ScanStartKind {
     exact_match,  // the remembered line is where it was: read on after it

@@ -125,6 +125,25 @@ bool LineReader::read_line(std::string& line, std::size_t max_chars, bool* compl
     return !line.empty();
 }
 
+bool LineReader::read_line(std::string_view& line, std::string& scratch, std::size_t max_chars,
+                           bool* complete) {
+    if (!file_ && pos_ < len_) {
+        const std::size_t end = max_chars != 0 ? std::min(len_, pos_ + max_chars) : len_;
+        const std::size_t lf = find_byte(pos_, end, '\n');
+        if (lf < end && lf < ctrl_z_at_) {
+            const std::size_t stop = lf > pos_ && buf_[lf - 1] == '\r' ? lf - 1 : lf;
+            line = std::string_view(buf_ + pos_, stop - pos_);
+            offset_ += lf + 1 - pos_;
+            pos_ = lf + 1;
+            if (complete) *complete = true;
+            return true;
+        }
+    }
+    const bool got = read_line(scratch, max_chars, complete);
+    line = scratch;
+    return got;
+}
+
 TextWriter::TextWriter(File& file) : file_(file) { buf_.reserve(kBufSize); }
 
 TextWriter::~TextWriter() { flush(); }

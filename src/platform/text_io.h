@@ -32,6 +32,11 @@ public:
     // (false for a last line that simply stops at the end of the file).
     // Returns false at the end of the file or on a read error (see error()).
     bool read_line(std::string& line, std::size_t max_chars = 0, bool* complete = nullptr);
+    // The same line seen where it stands, when the reader reads bytes in
+    // memory and the line ends with a LF inside them; otherwise it is read
+    // into `scratch` and seen there.
+    bool read_line(std::string_view& line, std::string& scratch, std::size_t max_chars,
+                   bool* complete);
 
     // Byte offset, in the file, of the next line to be read.
     std::uint64_t offset() const { return offset_; }

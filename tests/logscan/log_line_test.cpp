@@ -11,7 +11,7 @@ namespace {
 const std::string kMax = "+ 16 Dec 04:59:11 MAX  ";
 
 TEST(LogLine, FindDownload) {
-    const std::vector<std::string> tokens = download_tokens({"sent:", "Sending"});
+    const std::vector<DownloadToken> tokens = download_tokens({"sent:", "Sending"});
     const std::vector<std::string> ignore = {"d:\\temp\\"};
     const auto none = LineDownload::none, excluded = LineDownload::excluded, counted = LineDownload::counted;
     const std::tuple<std::string, LineDownload, const char*> cases[] = {  // line, result, path if any
@@ -39,8 +39,13 @@ TEST(LogLine, FindDownload) {
             EXPECT_EQ(path, want_path) << line;
         }
     }
-    EXPECT_EQ(download_tokens({}), (std::vector<std::string>{"DL-"}));
-    EXPECT_EQ(download_tokens({"", "sent:", "DL-"}), (std::vector<std::string>{"sent:", "DL-"}));
+    const auto texts = [](const std::vector<std::string>& mailer_strings) {
+        std::vector<std::string> out;
+        for (const DownloadToken& t : download_tokens(mailer_strings)) out.push_back(t.text);
+        return out;
+    };
+    EXPECT_EQ(texts({}), (std::vector<std::string>{"DL-"}));
+    EXPECT_EQ(texts({"", "sent:", "DL-"}), (std::vector<std::string>{"sent:", "DL-"}));
 }
 
 TEST(LogLine, ExclusionLists) {

@@ -88,6 +88,17 @@ std::string actual(const std::string& bytes, std::size_t max, CtrlZ mode, std::s
     return out;
 }
 
+// The same bytes read from memory, each line seen where it stands when it can be.
+std::string actual_in_memory(const std::string& bytes, std::size_t max, CtrlZ mode) {
+    LineReader r(bytes, 0, mode);
+    std::string out, scratch;
+    std::string_view line;
+    bool complete = false;
+    while (r.read_line(line, scratch, max, &complete))
+        out += std::string(line) + "|" + (complete ? "c" : "-") + "|" + std::to_string(r.offset()) + " ";
+    return out;
+}
+
 // Random runs of letters, blanks, CRs, LFs and the odd Ctrl-Z, read with
 // small pieces and small reads so that every rule meets every buffer end.
 TEST(LineReaderRandom, FollowsTheByteRules) {
@@ -99,9 +110,12 @@ TEST(LineReaderRandom, FollowsTheByteRules) {
         for (char& c : bytes) c = alphabet[rng() % kinds];
         const std::size_t max = rng() % 5;
         const std::size_t chunk = 1 + rng() % 6;
-        for (CtrlZ mode : {CtrlZ::ends_file, CtrlZ::trailing_only})
-            ASSERT_EQ(actual(bytes, max, mode, chunk), expected(bytes, max, mode))
+        for (CtrlZ mode : {CtrlZ::ends_file, CtrlZ::trailing_only}) {
+            const std::string want = expected(bytes, max, mode);
+            ASSERT_EQ(actual(bytes, max, mode, chunk), want)
                 << testing::PrintToString(bytes) << " max " << max << " chunk " << chunk;
+            ASSERT_EQ(actual_in_memory(bytes, max, mode), want) << testing::PrintToString(bytes) << " max " << max;
+        }
     }
 }
 
