@@ -128,15 +128,20 @@ std::vector<std::string> split_list_bytes(std::string_view bytes) {
     return std::vector<std::string>(views.begin(), views.end());
 }
 
-std::string join_list_lines(const std::vector<std::string>& lines) {
+void join_list_lines(const std::vector<std::string>& lines, std::string& out) {
     std::size_t total = 0;
     for (const auto& l : lines) total += l.size() + 2;
-    std::string out;
+    out.clear();
     out.reserve(total);
     for (const auto& l : lines) {
         out += l;
         out += "\r\n";
     }
+}
+
+std::string join_list_lines(const std::vector<std::string>& lines) {
+    std::string out;
+    join_list_lines(lines, out);
     return out;
 }
 
@@ -192,14 +197,23 @@ RewriteResult replace_list(Env& env, const std::string& list_path, Share share,
 }  // namespace
 
 RewriteResult rewrite_list_staged(Env& env, const std::string& list_path, Share share,
-                                  const StagedTransform& transform) {
-    std::string old_bytes;
-    if (RewriteResult r = read_list(env, list_path, share, old_bytes); r != RewriteResult::ok) return r;
-    std::vector<std::string> lines = split_list_bytes(old_bytes);
-    old_bytes = std::string();
+                                  StagedBuffers& b, const StagedTransform& transform) {
+    if (RewriteResult r = read_list(env, list_path, share, b.old_bytes); r != RewriteResult::ok) return r;
+    list_line_views(b.old_bytes, b.views);
+    // Lines already there keep their storage.
+    if (b.lines.size() < b.views.size()) b.lines.resize(b.views.size());
+    for (std::size_t i = 0; i < b.views.size(); ++i) b.lines[i].assign(b.views[i]);
+    b.lines.resize(b.views.size());
     std::optional<std::string> staged_backup;
-    transform(lines, staged_backup);
-    return replace_list(env, list_path, share, join_list_lines(lines), staged_backup);
+    transform(b.lines, staged_backup);
+    join_list_lines(b.lines, b.new_bytes);
+    return replace_list(env, list_path, share, b.new_bytes, staged_backup);
+}
+
+RewriteResult rewrite_list_staged(Env& env, const std::string& list_path, Share share,
+                                  const StagedTransform& transform) {
+    StagedBuffers buffers;
+    return rewrite_list_staged(env, list_path, share, buffers, transform);
 }
 
 namespace {

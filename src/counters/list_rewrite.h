@@ -40,6 +40,8 @@ void list_line_views(std::string_view bytes, std::vector<std::string_view>& line
 
 // The bytes of a list: every line followed by CR LF.
 std::string join_list_lines(const std::vector<std::string>& lines);
+// The same, into `out` (emptied first), whose storage is reused.
+void join_list_lines(const std::vector<std::string>& lines, std::string& out);
 
 // Changes the list's lines in place.
 using LineTransform = std::function<void(std::vector<std::string>& lines)>;
@@ -98,5 +100,15 @@ RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Shar
                                     const LineBlockStream& per_block);
 RewriteResult rewrite_list_staged(Env& env, const std::string& list_path, Share share,
                                   const StagedTransform& transform);
+
+// What a staged rewrite holds a list in. A run over many lists passes the
+// same buffers each time, so that the lines keep their storage.
+struct StagedBuffers {
+    std::string old_bytes, new_bytes;
+    std::vector<std::string_view> views;
+    std::vector<std::string> lines;
+};
+RewriteResult rewrite_list_staged(Env& env, const std::string& list_path, Share share,
+                                  StagedBuffers& buffers, const StagedTransform& transform);
 
 }  // namespace zunt

@@ -142,7 +142,7 @@ public:
         if (batch_.empty()) return;
         std::vector<DownloadOutcome> outcomes;
         const RewriteResult written = rewrite_list_staged(
-            ctx_.env, batch_.front().files_bbs_path, Share::deny_write,
+            ctx_.env, batch_.front().files_bbs_path, Share::deny_write, buffers_,
             [&](std::vector<std::string>& lines, std::optional<std::string>& backup) {
                 apply_all(lines, backup, outcomes);
             });
@@ -170,6 +170,7 @@ private:
     const PassTables& tables_;
     const UpdateOptions options_;
     std::vector<FileJob> batch_;
+    StagedBuffers buffers_;
 };
 
 }  // namespace
