@@ -276,11 +276,13 @@ void drop_until(ScanWork& w, const TakenMark& mark, std::size_t first_download) 
     w.count -= mark.count;
 }
 
+// Every position file named gets the log's new position, also when the
+// log was met before under another name.
 void stage(ScanStaging& staging, const std::string& log_path, const std::string& position_path,
-           ScanWork& w, std::size_t first_download) {
-    StagedPosition* s = staging.find(position_path);
+           const std::optional<FileId>& log_id, ScanWork& w, std::size_t first_download) {
+    StagedPosition* s = staging.find(position_path, std::nullopt);
     if (!s) {
-        staging.logs.push_back({log_path, position_path, {}, {}, 0});
+        staging.logs.push_back({log_path, position_path, log_id, {}, {}, 0});
         s = &staging.logs.back();
     }
     s->position = w.position;
@@ -293,10 +295,11 @@ void stage(ScanStaging& staging, const std::string& log_path, const std::string&
 
 }  // namespace
 
-StagedPosition* ScanStaging::find(const std::string& position_path) {
+StagedPosition* ScanStaging::find(const std::string& position_path,
+                                  const std::optional<FileId>& log_id) {
     const std::string key = lower_ascii(position_path);
     for (StagedPosition& s : logs)
-        if (lower_ascii(s.position_path) == key) return &s;
+        if (lower_ascii(s.position_path) == key || (log_id && s.log_id == log_id)) return &s;
     return nullptr;
 }
 
@@ -311,10 +314,12 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     if (Errno e = file->size(size)) return {ScanStatus::cannot_open, 0, e};
 
     const std::string position_path = scan_position_path(settings.log_list, log_path);
-    // A log met again in this run goes on from where its first scan ended,
-    // even with /f: it must not be counted twice.
+    // A log met again in this run, under its own name or another, goes on
+    // from where its first scan ended, even with /f: it must not be
+    // counted twice.
+    const std::optional<FileId> log_id = env.file_id(log_path);
     std::optional<ScanPosition> remembered;
-    if (const StagedPosition* s = staging.find(position_path)) {
+    if (const StagedPosition* s = staging.find(position_path, log_id)) {
         remembered = s->position;
     } else if (!force_full_scan) {
         Errno unreadable = 0;
@@ -341,7 +346,7 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     }
     file->close();
     drop_until(work, mark, first_download);
-    stage(staging, log_path, position_path, work, first_download);
+    stage(staging, log_path, position_path, log_id, work, first_download);
     return {ScanStatus::scanned, work.count, 0};
 }
 

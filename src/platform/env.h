@@ -55,6 +55,13 @@ struct FoundFile {
     std::uint16_t dos_time;  // packed DOS time of the local last-write time
 };
 
+// Tells a file from every other one while it exists: two paths with equal
+// ids name the same file.
+struct FileId {
+    std::uint64_t volume, index;
+    bool operator==(const FileId&) const = default;
+};
+
 struct LocalTime {
     int year, month, day;        // month 1-12
     int hour, minute, second;
@@ -76,6 +83,12 @@ public:
     // First ordinary file matching a path whose last element may hold "*"
     // and "?". ENOENT when none.
     virtual Errno find_first(const std::string& pattern, FoundFile& out) = 0;
+    // The id of the existing file at `path`; nullopt when there is none or
+    // this host cannot tell.
+    virtual std::optional<FileId> file_id(const std::string& path) {
+        (void)path;
+        return std::nullopt;
+    }
 
     // Takes, without waiting, an exclusive lock that belongs to the existing
     // file `path` and lasts as long as `holder` stays open. The lock keeps a

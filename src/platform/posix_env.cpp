@@ -158,6 +158,13 @@ public:
         return copy_file(htarget, hlink);
     }
 
+    std::optional<FileId> file_id(const std::string& path) override {
+        std::string host;
+        struct stat st;
+        if (to_host_path(path, host) != 0 || ::stat(host.c_str(), &st) != 0) return std::nullopt;
+        return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    }
+
     Errno find_first(const std::string& pattern, FoundFile& out) override {
         std::string host;
         if (Errno e = to_host_path(pattern, host)) return fail(e);

@@ -228,6 +228,19 @@ public:
         return 0;
     }
 
+    std::optional<FileId> file_id(const std::string& path) override {
+        HANDLE h = CreateFileW(widen(path).c_str(), 0,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+        BY_HANDLE_FILE_INFORMATION info;
+        const bool known = GetFileInformationByHandle(h, &info) != 0;
+        CloseHandle(h);
+        if (!known) return std::nullopt;
+        return FileId{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    }
+
     Errno find_first(const std::string& pattern, FoundFile& out) override {
         WIN32_FIND_DATAW data;
         HANDLE h = FindFirstFileW(widen(pattern).c_str(), &data);

@@ -73,6 +73,10 @@ TEST_F(LogScannerTest, FirstRunSecondRunAndForcedRun) {
 
     EXPECT_EQ(run({"max.log", "binkd.log"}), (Counts{0, 0}));
     EXPECT_EQ(run({"max.log", "max.log"}, true), (Counts{1, 0}));  // /f
+    // Nor under another name of the same file; each name keeps the position.
+    std::filesystem::create_symlink(dir.path("max.log"), dir.path("link.log"));
+    EXPECT_EQ(run({"max.log", "link.log", "./max.log"}, true), (Counts{1, 0, 0}));
+    EXPECT_EQ(dir.read("link.znt"), dir.read("max.znt"));
 }
 
 TEST_F(LogScannerTest, UnfinishedLastLineWaitsForTheNextRun) {
