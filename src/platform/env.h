@@ -24,7 +24,8 @@ enum class Share {
 
 enum class Access {
     read,           // existing file, read only
-    read_write,     // existing file, read and write (never created)
+    read_write,     // existing file, read and write (never created; refused
+                    // when nobody may write it)
     create,         // create or truncate, write only
     append,         // create when missing, write at the end
 };

@@ -122,6 +122,14 @@ public:
             ::close(fd);
             return fail(EISDIR);
         }
+        // A file nobody may write is read-only, as the read-only attribute
+        // makes it on a board's system, also for a process with every
+        // privilege (which open() would let write it).
+        if (access == Access::read_write && known &&
+            (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+            ::close(fd);
+            return fail(EACCES);
+        }
         // Truncate only once the lock is ours, and only a file that holds
         // bytes: a new file has none.
         if (access == Access::create && (!known || st.st_size != 0) && ::ftruncate(fd, 0) != 0) {

@@ -3,6 +3,7 @@
 // entries built byte by byte and the real Maximus files of the fixtures, and
 // the ASCII area file's syntax errors.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -213,6 +214,34 @@ TEST(AreasE2E, DownloadDirectoryFirst) {
         "# ZUNT No FILES.BBS for \"area\\a.zip\" in DL dir found, using Area.Dat",
         "+ ZUNT No FILES.BBS for \"none\\c.zip\" in Area.Dat or none\\"};
     EXPECT_EQ(location_lines(box), want);
+}
+
+// A files.bbs that nobody may write is not taken from the download
+// directory, also when the program runs with every privilege: the area's
+// list is used, or the file has no area. Neither list is touched.
+TEST(AreasE2E, ReadOnlyListInDownloadDirectoryIsNotFound) {
+    ZUNT_SKIP_UNDER_WINDOWS("write permission bits stand for the read-only attribute");
+    for (const char* first : {"yes", "no"}) {
+        SCOPED_TRACE(first);
+        Sandbox box;
+        write_area_config(box, kCtl + "useareadatfirst " + first + "\r\n", "Area area lists\\area.bbs\r\n");
+        box.write("lists/area.bbs", "a.zip [ 1] A\r\n");
+        box.write("area/files.bbs", "a.zip [ 7] A\r\n");
+        box.write("dl/files.bbs", "b.zip [ 1] B\r\n");
+        ASSERT_EQ(::chmod(box.path("area/files.bbs").c_str(), 0444), 0);
+        ASSERT_EQ(::chmod(box.path("dl/files.bbs").c_str(), 0444), 0);
+        box.write("max.log", download("area\\a.zip") + download("dl\\b.zip"));
+        RunResult r = box.run({"/czunt.ctl"});
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(pass_report(r.err), "  Incremented DLC for a.zip by 1 to 2\n"
+                                      "  No area for \"b.zip\", skipping file!\n");
+        EXPECT_EQ(box.read("area/files.bbs"), "a.zip [ 7] A\r\n");
+        EXPECT_EQ(box.read("dl/files.bbs"), "b.zip [ 1] B\r\n");
+        std::vector<std::string> want = {"+ ZUNT No FILES.BBS for \"dl\\b.zip\" in Area.Dat or dl\\"};
+        if (std::string(first) == "no")
+            want.insert(want.begin(), "# ZUNT No FILES.BBS for \"area\\a.zip\" in DL dir found, using Area.Dat");
+        EXPECT_EQ(location_lines(box), want);
+    }
 }
 
 }  // namespace
