@@ -285,8 +285,20 @@ void rebuild_list_bytes(std::string& bytes, const InitOptions& options, const In
     if (options.kill_hard_space) replace_hard_spaces(bytes);
     list_line_views(bytes, buffers.lines);
     // The new list is about as long as the old one plus a field per line.
+    const std::size_t start = out.size();
     out.reserve(out.size() + bytes.size() + buffers.lines.size() * 8);
     rebuild_lines(buffers.lines, options, hooks, buffers.block, out);
+    // A last line without a line feed that is written as read (not a file
+    // line) keeps having none, as long as it is still the last line written.
+    std::string_view read(bytes);
+    while (!read.empty() && read.back() == '\x1a') read.remove_suffix(1);
+    if (read.empty() || read.back() == '\n') return;
+    const std::string_view last = buffers.lines.back();
+    if (classify_line(last) == LineKind::file) return;
+    const std::string_view written = std::string_view(out).substr(start);
+    if (written.size() >= last.size() + 2 && written.ends_with("\r\n") &&
+        written.substr(written.size() - 2 - last.size(), last.size()) == last)
+        out.resize(out.size() - 2);
 }
 
 std::vector<std::string> rebuild_list_lines(std::vector<std::string> lines,

@@ -176,6 +176,11 @@ TEST(InitdlcList, BytesWithTheirBuffersReused) {
         {"c.zip\xFF" "C\x1a\x1a", "c.zip         [  0] C\r\n"},
         {"", ""},
         {"\r\n\n", "\r\n\r\n"},
+        // A last line without a line end that is written as read stays so;
+        // a file line, or a line that the sort moved up, gets its line end.
+        {"a.zip A\r\n-- end \\", "a.zip         [  0] A\r\n-- end \\"},
+        {"a.zip A\n more\x1a", "a.zip         [  0] A\r\n more"},
+        {"b.zip B\na.zip A\n more", "a.zip         [  0] A\r\n more\r\nb.zip         [  0] B\r\n"},
     };
     RebuildBuffers buffers;
     for (int round = 0; round < 2; ++round) {
