@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "areas/area_config.h"
@@ -135,6 +136,9 @@ struct InitContext {
     std::string new_bytes = {};
     RebuildBuffers buffers = {};
     std::string stat_name = {};  // the statistics name being looked up
+    // The counts a list gave, set in the statistics once its new copy is
+    // in place: a list that could not be rewritten gives none.
+    std::vector<std::pair<std::string, long long>> found_counts = {};
 };
 
 // Rewrites one FILES.BBS (held exclusively) so that the list exists complete

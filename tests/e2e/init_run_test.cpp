@@ -79,6 +79,22 @@ TEST(InitRunE2E, RewritesEveryListAndSetsTheStatistics) {
     EXPECT_EQ(stat_counts(box.read("zunt.sta")), want);
 }
 
+// A list whose new copy cannot be written stays as it was and gives the
+// statistics none of its counts.
+TEST(InitRunE2E, ListThatCannotBeRewrittenGivesNoCounts) {
+    Sandbox box;
+    box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\nstatistics zunt.sta\r\n");
+    box.write("areas.txt", "Docs docs/\r\nMore more/\r\n");
+    box.write("docs/files.bbs", "a.txt [4] Ay\r\n");
+    box.write("more/files.bbs", "b.txt [5] Bee\r\n");
+    std::filesystem::create_directories(box.path("docs/files.bbs.~zt"));
+    const RunResult r = box.run({"/czunt.ctl", "/i"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_NE(r.err.find("  Couldn't open docs/files.bbs, file area skipped!\n"), std::string::npos) << r.err;
+    EXPECT_EQ(box.read("docs/files.bbs"), "a.txt [4] Ay\r\n");
+    EXPECT_EQ(stat_counts(box.read("zunt.sta")), (Counts{{"more/b.txt", 5}}));
+}
+
 // Without an area file nothing is visited, but the statistics are still
 // read and written back.
 TEST(InitRunE2E, NoAreaFileStillRewritesTheStatistics) {
