@@ -31,6 +31,8 @@ TEST(AsciiAreaLine, SplitsFields) {
 
 // Byte sum at 16 bits, modulo 101; lookups exact, the first inserted wins.
 TEST(AreaTable, HashAndLookup) {
+    EXPECT_EQ(area_hash("c:\\files\\util\\"), 97);  // 14 bytes summing to 1410
+    EXPECT_EQ(area_hash(""), 0);
     EXPECT_EQ(area_hash("\xFF"), 255 % 101);
     EXPECT_EQ(area_hash(std::string(300, '\xFF')), 76500 % 65536 % 101);
     AreaTable t = area_table_new();
