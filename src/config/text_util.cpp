@@ -93,17 +93,21 @@ namespace zunt {
 std::string strprintf(const char* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    va_list ap2;
-    va_copy(ap2, ap);
-    int n = std::vsnprintf(nullptr, 0, fmt, ap);
+    va_list again;
+    va_copy(again, ap);
+    // Most texts are one console or log line: formatted once on the stack,
+    // and only a longer one a second time at its full length.
+    char line[256];
+    const int n = std::vsnprintf(line, sizeof line, fmt, ap);
     va_end(ap);
     std::string out;
-    if (n > 0) {
-        std::vector<char> buf(static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(buf.data(), buf.size(), fmt, ap2);
-        out.assign(buf.data(), static_cast<std::size_t>(n));
+    if (n > 0 && static_cast<std::size_t>(n) < sizeof line) {
+        out.assign(line, static_cast<std::size_t>(n));
+    } else if (n > 0) {
+        out.resize(static_cast<std::size_t>(n));
+        std::vsnprintf(out.data(), out.size() + 1, fmt, again);
     }
-    va_end(ap2);
+    va_end(again);
     return out;
 }
 

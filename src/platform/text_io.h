@@ -69,12 +69,13 @@ public:
     void write(std::string_view text);
     // The line followed by CR LF.
     void write_line(std::string_view line);
+    // The bytes as they are.
+    void put(std::string_view bytes);
     // Writes out the buffer; returns the first error met since the start.
     Errno flush();
     Errno error() const { return error_; }
 
 private:
-    void put(std::string_view bytes);
     File& file_;
     std::string buf_;
     Errno error_ = 0;

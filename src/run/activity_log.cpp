@@ -37,7 +37,14 @@ std::string ActivityLog::format_line(int level, const LocalTime& t, std::string_
 void ActivityLog::write(int level, std::string_view message) {
     if (!writer_) return;
     if (level == kDebug && !debug_) return;
-    writer_->write_line(format_line(level, env_->local_time(env_->now()), message));
+    const std::int64_t now = env_->now();
+    if (head_level_ != level || head_time_ != now) {
+        head_ = format_line(level, env_->local_time(now), "");
+        head_level_ = level;
+        head_time_ = now;
+    }
+    writer_->put(head_);
+    writer_->write_line(message);
     if (debug_) writer_->flush();
 }
 

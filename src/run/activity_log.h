@@ -2,6 +2,7 @@
 // "%c %s %s %s %s" (level character, day, month, time, message).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,6 +41,11 @@ private:
     std::unique_ptr<File> file_;
     std::unique_ptr<TextWriter> writer_;
     bool debug_ = false;
+    // The start of the last line written and the second it was written in:
+    // a run writes many lines a second.
+    std::string head_;
+    int head_level_ = -1;
+    std::int64_t head_time_ = 0;
 };
 
 }  // namespace zunt

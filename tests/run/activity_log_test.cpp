@@ -21,11 +21,14 @@ TEST(ActivityLogFormat, LevelCharacterDayAndTime) {
     for (const auto& c : cases) EXPECT_EQ(ActivityLog::format_line(c.level, c.t, "100% %s"), c.want);
 }
 
-// The real file system at a fixed moment: 6 Dec, 04:59:11.
+// The real file system with a clock that stands at 6 Dec, 04:59:11 until
+// it is moved on by whole seconds.
 class ClockEnv : public testing::FaultEnv {
 public:
     ClockEnv() : FaultEnv(default_env()) {}
-    LocalTime local_time(std::int64_t) override { return {2026, 12, 6, 4, 59, 11}; }
+    std::int64_t now() override { return seconds; }
+    LocalTime local_time(std::int64_t t) override { return {2026, 12, 6, 4, 59, static_cast<int>(11 + t)}; }
+    std::int64_t seconds = 0;
 };
 
 TEST(ActivityLogFile, BlocksAppendDebugOnlyInDebugModeAndFailedOpenLeavesNothingOpen) {
@@ -44,6 +47,14 @@ TEST(ActivityLogFile, BlocksAppendDebugOnlyInDebugModeAndFailedOpenLeavesNothing
     const std::string block = "+  6 Dec 04:59:11 ZUNT Begin\r\n*  6 Dec 04:59:11 ZUNT 50% done\r\n";
     const std::string end = "+  6 Dec 04:59:11 ZUNT End. 0 files processed\r\n\r\n";
     EXPECT_EQ(testing::slurp(path), block + end + block + "?  6 Dec 04:59:11 dbg\r\n" + end);
+    // Each line has the time it was written at.
+    ActivityLog later;
+    ASSERT_EQ(later.open(env, path, "ZUNT Begin", false), 0);
+    env.seconds = 2;
+    later.write(kNotice, "ZUNT Begin");
+    later.close("ZUNT End");
+    EXPECT_TRUE(testing::slurp(path).ends_with("+  6 Dec 04:59:11 ZUNT Begin\r\n+  6 Dec 04:59:13 ZUNT Begin\r\n"
+                                               "+  6 Dec 04:59:13 ZUNT End\r\n\r\n"));
     ActivityLog log;
     EXPECT_EQ(log.open(env, dir.path("no/such.log"), "B", false), -1);
     EXPECT_FALSE(log.is_open());
