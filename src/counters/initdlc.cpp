@@ -49,19 +49,28 @@ void statistics_name(Env& env, const StatDir& dir, std::string_view word, std::s
 void record_count(InitContext& ctx, const StatDir& dir, std::string_view word, long long count) {
     std::string& name = ctx.stat_name;
     statistics_name(ctx.env, dir, word, name);
-    ctx.found_counts.emplace_back(name, count);
+    ctx.found_names += name;
+    ctx.found_counts.push_back({ctx.found_names.size(), count});
+}
+
+void forget_found_counts(InitContext& ctx) {
+    ctx.found_names.clear();
+    ctx.found_counts.clear();
 }
 
 void set_found_counts(InitContext& ctx) {
-    for (const auto& [name, count] : ctx.found_counts) {
+    std::size_t begin = 0;
+    for (const auto& [end, count] : ctx.found_counts) {
+        const std::string_view name = std::string_view(ctx.found_names).substr(begin, end - begin);
+        begin = end;
         const auto now = static_cast<std::uint32_t>(ctx.env.now());
         if (update_stat_entry(ctx.stats, name, StatUpdate::set, count, now) ==
             StatUpdateResult::recorded)
             continue;
         ctx.log.write(kNotice, "ZUNT Warning! Maximum file length in stat file is 80 characters");
-        ctx.log.write(kNotice, strprintf("\"%s\" not written to stat file.", name.c_str()));
+        ctx.log.write(kNotice, strprintf("\"%.*s\" not written to stat file.",
+                                         static_cast<int>(name.size()), name.data()));
     }
-    ctx.found_counts.clear();
 }
 
 std::string date_key(Env& env, const std::string& download_dir, std::string_view word) {
@@ -326,14 +335,14 @@ InitResult init_files_bbs(InitContext& ctx, const std::string& list_path,
                           const std::string& download_dir) {
     const InitOptions options = init_options_from(ctx.settings);
     const InitHooks hooks = hooks_for(ctx, download_dir);
-    ctx.found_counts.clear();
+    forget_found_counts(ctx);
     const RewriteResult r = rewrite_list_bytes(
         ctx.env, list_path, Share::exclusive, ctx.old_bytes, ctx.new_bytes,
         [&](std::string& old_bytes, std::string& new_bytes) {
             rebuild_list_bytes(old_bytes, options, hooks, ctx.buffers, new_bytes);
         });
     if (r == RewriteResult::ok) set_found_counts(ctx);
-    ctx.found_counts.clear();
+    forget_found_counts(ctx);
     switch (r) {
         case RewriteResult::ok: return InitResult::rewritten;
         case RewriteResult::rename_failed: return InitResult::rename_failed;

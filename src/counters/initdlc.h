@@ -9,7 +9,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "areas/area_config.h"
@@ -137,8 +136,14 @@ struct InitContext {
     RebuildBuffers buffers = {};
     std::string stat_name = {};  // the statistics name being looked up
     // The counts a list gave, set in the statistics once its new copy is
-    // in place: a list that could not be rewritten gives none.
-    std::vector<std::pair<std::string, long long>> found_counts = {};
+    // in place: a list that could not be rewritten gives none. The names
+    // stand one after the other in `found_names`.
+    struct FoundCount {
+        std::size_t name_end;
+        long long count;
+    };
+    std::string found_names = {};
+    std::vector<FoundCount> found_counts = {};
 };
 
 // Rewrites one FILES.BBS (held exclusively) so that the list exists complete
