@@ -95,6 +95,25 @@ TEST(InitRunE2E, ListThatCannotBeRewrittenGivesNoCounts) {
     EXPECT_EQ(stat_counts(box.read("zunt.sta")), (Counts{{"more/b.txt", 5}}));
 }
 
+// A name over 80 characters stays out of the statistics, with two lines in
+// the log; the list still gets its counters.
+TEST(InitRunE2E, LongStatisticsNameIsLeftOut) {
+    Sandbox box;
+    const std::string dir = std::string(70, 'd') + "/";
+    box.write("zunt.ctl", kCtl + "asciiareafile areas.txt\r\nstatistics zunt.sta\r\n");
+    box.write("areas.txt", "Long " + dir + "\r\n");
+    box.write(dir + "files.bbs", "short.zip [3] S\r\nmuch-longer-name.zip [4] L\r\n");
+    const RunResult r = box.run({"/czunt.ctl", "/i"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(box.read(dir + "files.bbs"),
+              "short.zip     [  3] S\r\nmuch-longer-name.zip [  4] L\r\n");
+    EXPECT_NE(log_without_times(box.read("zunt.log"))
+                  .find("+ ZUNT Warning! Maximum file length in stat file is 80 characters\r\n"
+                        "+ \"" + dir + "much-longer-name.zip\" not written to stat file.\r\n"),
+              std::string::npos);
+    EXPECT_EQ(stat_counts(box.read("zunt.sta")), (Counts{{dir + "short.zip", 3}}));
+}
+
 // Without an area file nothing is visited, but the statistics are still
 // read and written back.
 TEST(InitRunE2E, NoAreaFileStillRewritesTheStatistics) {
