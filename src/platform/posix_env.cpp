@@ -161,7 +161,10 @@ public:
         std::string htarget, hlink;
         if (Errno e = to_host_path(target, htarget)) return fail(e);
         if (Errno e = to_host_path(link, hlink)) return fail(e);
-        if (::link(htarget.c_str(), hlink.c_str()) == 0) return 0;
+        // A list reached through a symbolic link gets a second name of the
+        // file behind the link: a second name of the link itself would show
+        // whatever the list holds next, not the list as it stood.
+        if (::linkat(AT_FDCWD, htarget.c_str(), AT_FDCWD, hlink.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
         if (errno == EEXIST || errno == ENOENT || errno == EACCES) return fail(errno);
         return copy_file(htarget, hlink);
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <regex>
 #include <utility>
 
@@ -252,6 +253,34 @@ TEST(CountingRunE2E, UploadsAreCopiedOnceAtTheCommit) {
         EXPECT_EQ(r.err, kReading + "\xFE Parsing max.log 0 files\n\xFE Nothing to do!\n\n");
     }
     EXPECT_EQ(box.read("uploads.log"), "16 Dec 04:59:11 UL: d:\\upload\\new.zip (by John Doe)\r\n");
+}
+
+// A list reached through a symbolic link is rewritten behind the link, and
+// its backup is a file of its own holding the list as it stood: a backup
+// that were a second name of the link would show the new list.
+TEST(CountingRunE2E, ListBehindASymbolicLinkKeepsARealBackup) {
+    ZUNT_SKIP_UNDER_WINDOWS("symbolic links are a POSIX convention here");
+    Sandbox box;
+    make_board(box);
+    box.write("real/util.bbs", kUtilList);
+    std::filesystem::remove(box.path("files/util/files.bbs"));
+    std::filesystem::create_symlink(box.path("real/util.bbs"), box.path("files/util/files.bbs"));
+    std::string before = kUtilList;
+    for (const std::string& line : {board("DL-Z files\\util\\tool.zip"), board("DL-Z files\\util\\zip.zip")}) {
+        box.write("max.log", box.read("max.log") + line);
+        RunResult r = box.run({"/czunt.ctl"});
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        EXPECT_TRUE(std::filesystem::is_symlink(box.path("files/util/files.bbs")));
+        EXPECT_FALSE(std::filesystem::is_symlink(box.path("files/util/files.bak")));
+        EXPECT_EQ(box.read("files/util/files.bak"), before);
+        EXPECT_NE(box.read("real/util.bbs"), before);
+        before = box.read("real/util.bbs");
+    }
+    EXPECT_EQ(box.read("real/util.bbs").substr(0, 28), "tool.zip [ 4] A handy tool\r\n");
+    RunResult r = box.run({"/czunt.ctl", "/i"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_FALSE(std::filesystem::is_symlink(box.path("files/util/files.bak")));
+    EXPECT_EQ(box.read("files/util/files.bak"), before);
 }
 
 }  // namespace
