@@ -106,7 +106,9 @@ public:
             case Access::create: flags |= O_WRONLY | O_CREAT; break;
             case Access::append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
         }
-        int fd = ::open(host.c_str(), flags, 0666);
+        // Not waiting in open() for a writer to a named pipe: the pipe is
+        // refused below, like a directory.
+        int fd = ::open(host.c_str(), flags | O_NONBLOCK, 0666);
         if (fd < 0) return fail(errno);
         if (share != Share::deny_none) {
             int op = (share == Share::exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
@@ -122,6 +124,12 @@ public:
             ::close(fd);
             return fail(EISDIR);
         }
+        // A pipe would hold the run until someone writes to it or closes it.
+        if (known && S_ISFIFO(st.st_mode)) {
+            ::close(fd);
+            return fail(EINVAL);
+        }
+        if (int fl = ::fcntl(fd, F_GETFL); fl != -1) ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
         // A file nobody may write is read-only, as the read-only attribute
         // makes it on a board's system, also for a process with every
         // privilege (which open() would let write it).

@@ -8,6 +8,13 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <thread>
+#include <atomic>
+#include <chrono>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "e2e/e2e_util.h"
 
@@ -175,6 +182,36 @@ std::string row_name(const ::testing::TestParamInfo<BadInput>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BadInputE2E, ::testing::ValuesIn(kBadInputs), row_name);
+
+// A named pipe where a log or a list is expected is refused at once, like a
+// directory, instead of holding the run until someone writes to it. (Should
+// the program wait, a helper opens and closes each pipe after a few seconds,
+// so that the test fails instead of hanging.)
+TEST(NamedPipeE2E, PipeAsLogOrListIsSkipped) {
+    ZUNT_SKIP_UNDER_WINDOWS("named pipes in the file system are a POSIX thing");
+    Sandbox box;
+    make_board(box);
+    box.write("max.log", dl("files/docs/fts-0001.txt"));
+    box.write("zunt.ctl", kCtl + "bbslog pipe.log\r\n");
+    std::filesystem::remove(box.path("files/docs/files.bbs"));
+    const std::vector<std::string> pipes = {box.path("pipe.log"), box.path("files/docs/files.bbs")};
+    for (const std::string& p : pipes) ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0);
+    std::atomic<bool> done{false};
+    std::thread releaser([&] {
+        for (int i = 0; i < 40 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        while (!done) {
+            for (const std::string& p : pipes)
+                if (int fd = ::open(p.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    RunResult r = box.run({"/czunt.ctl"});
+    done = true;
+    releaser.join();
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.err.find("\xFE Parsing pipe.log unable to open, skipped\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("  Couldn't open files/docs/files.bbs, skipped!\n"), std::string::npos) << r.err;
+}
 
 }  // namespace
 }  // namespace zunt::e2e
