@@ -93,7 +93,7 @@ bool read_stretch(LineReader& reader, const LineRules& rules, Stretch& out, std:
     std::string_view last;
     bool last_seen = false;
     bool more = true;
-    while (more && out.takings.size() < limit) {
+    while (out.takings.size() < limit) {
         const std::uint64_t at = reader.offset();
         if (!read_complete_line(reader, line, scratch)) {
             more = false;

@@ -129,7 +129,7 @@ public:
             ::close(fd);
             return fail(EINVAL);
         }
-        if (int fl = ::fcntl(fd, F_GETFL); fl != -1) ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
+        ::fcntl(fd, F_SETFL, flags);  // waiting reads and writes again
         // A file nobody may write is read-only, as the read-only attribute
         // makes it on a board's system, also for a process with every
         // privilege (which open() would let write it).
