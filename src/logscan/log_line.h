@@ -25,6 +25,11 @@ std::vector<DownloadToken> download_tokens(const std::vector<std::string>& maile
 // found with a quick byte search for the token's rarest character.
 std::size_t find_token(std::string_view line, std::string_view token);
 
+// Where `token` first occurs in `text` at or after `from` (npos when it does
+// not), for a text of many lines: the bytes are looked at sixteen at a time
+// for the token's first and last byte together, which few places hold.
+std::size_t find_token_from(std::string_view text, std::string_view token, std::size_t from);
+
 enum class LineDownload {
     none,      // no token in the line, or no path after it
     excluded,  // a file on the built-in exclusion lists or in an ignored directory

@@ -10,6 +10,7 @@
 
 #include "config/text_util.h"
 #include "logscan/log_line.h"
+#include "logscan/log_stretch.h"
 
 namespace zunt {
 
@@ -33,94 +34,6 @@ struct TakenMark {
     std::size_t uploads = 0;
     long count = 0;
 };
-
-// What the lines of the log are read for. With `sought`, every line equal
-// to it is marked (the last one wins), so that a log read from its start
-// for its remembered line is read only once.
-struct LineRules {
-    const ControlSettings& settings;
-    std::vector<DownloadToken> tokens;
-    bool uploads;
-    const std::string* sought;
-};
-
-// What a stretch of the log gave, in the order its lines gave it. A
-// stretch is read apart from the list its takings go to, so that two
-// stretches can be read at once and their takings added in order after.
-struct Stretch {
-    enum class Kind : std::uint8_t { download, counted, uploader, upload, match };
-    struct Taking {
-        Kind kind;
-        std::size_t begin, end;  // its text in `text`
-    };
-    std::string text;
-    std::vector<Taking> takings;
-    bool has_last = false;
-    ScanPosition last;  // the last line that was not empty or was sought
-    bool ended = false;  // the log ends inside the stretch (Ctrl-Z, unfinished line)
-
-    // Empties it; its room is kept for the next stretch.
-    void clear() {
-        text.clear();
-        takings.clear();
-        has_last = ended = false;
-    }
-
-    void take(Kind kind, std::string_view t) {
-        takings.push_back({kind, text.size(), text.size() + t.size()});
-        text += t;
-    }
-};
-
-void read_line_takings(const LineRules& rules, std::string_view line, std::string& path,
-                       Stretch& out) {
-    if (rules.uploads) {
-        if (line.find("U#=") != std::string::npos) out.take(Stretch::Kind::uploader, uploader_of(line));
-        if (line.find("UL-") != std::string::npos) out.take(Stretch::Kind::upload, line);
-    }
-    LineDownload d = find_download(line, rules.tokens, rules.settings.ignore_paths, path);
-    if (d == LineDownload::listed) out.take(Stretch::Kind::download, path);
-    if (d == LineDownload::counted) out.take(Stretch::Kind::counted, path);
-}
-
-// Reads lines until the reader has no more, or until `limit` takings are
-// held; false when the reader has no more.
-bool read_stretch(LineReader& reader, const LineRules& rules, Stretch& out, std::size_t limit) {
-    std::string scratch, path;
-    std::string_view line;
-    // The last line is kept as seen and copied once, at the end, unless it
-    // was read into `scratch`, which the next line reuses.
-    std::string_view last;
-    bool last_seen = false;
-    bool more = true;
-    while (out.takings.size() < limit) {
-        const std::uint64_t at = reader.offset();
-        if (!read_complete_line(reader, line, scratch)) {
-            more = false;
-            break;
-        }
-        const bool match = rules.sought && line == *rules.sought;
-        if (!line.empty()) read_line_takings(rules, line, path, out);
-        if (match) out.take(Stretch::Kind::match, {});
-        if (match || !line.empty()) {
-            out.has_last = true;
-            out.last.offset = at;
-            last = line;
-            last_seen = line.data() != scratch.data();
-            if (!last_seen) out.last.text.assign(line);
-        }
-    }
-    if (last_seen) out.last.text.assign(last);
-    return more;
-}
-
-// Reads `bytes`, whole lines standing at `offset` in the log, into `s`.
-void read_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& rules, Stretch& s) {
-    s.clear();
-    LineReader reader(bytes, offset);
-    read_stretch(reader, rules, s, static_cast<std::size_t>(-1));
-    s.ended = reader.offset() < offset + bytes.size();
-}
 
 // Adds a stretch's takings to the scan, as if its lines were read now.
 void add_takings(ScanWork& w, TakenMark& mark, const Stretch& s) {

@@ -69,17 +69,23 @@ TEST(LogLine, Uploads) {
     EXPECT_EQ(uploader_of("U#=17"), "");
 }
 
-// The quick token search must give the same place as a plain search, for
-// tokens whose rare byte stands first, last, twice or in near misses.
+// The quick token searches must give the same place as a plain search, for
+// tokens whose rare byte stands first, last, twice or in near misses, and,
+// through a text of several lines, from any place and near its end.
 TEST(LogLine, FindTokenAgreesWithAPlainSearch) {
-    const std::vector<std::string> tokens = {"DL-", "sent:", "Sent-", "-", "a", "ss:", "::", "-DL-"};
-    const std::string bytes = "DLsent:-S a";
+    const std::vector<std::string> tokens = {"DL-", "sent:", "Sent-", "-",  "a",
+                                             "ss:", "::",    "-DL-",  "aa", "0123456789abcdefXY"};
+    const std::string bytes = "DLsent:-S a\n";
     std::mt19937 rng(7);
     for (int round = 0; round < 20000; ++round) {
-        std::string line(rng() % 24, ' ');
+        std::string line(rng() % (round % 2 ? 24 : 70), ' ');
         for (char& c : line) c = bytes[rng() % bytes.size()];
-        for (const std::string& t : tokens)
+        for (const std::string& t : tokens) {
             ASSERT_EQ(find_token(line, t), std::string_view(line).find(t)) << line << " / " << t;
+            const std::size_t from = rng() % (line.size() + 2);
+            ASSERT_EQ(find_token_from(line, t, from), std::string_view(line).find(t, from))
+                << line << " / " << t << " / " << from;
+        }
     }
 }
 
