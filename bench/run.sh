@@ -30,10 +30,14 @@ if [ ! -f "$data/.complete" ]; then
 fi
 
 # Puts a board back as generated: lists, no backups, no positions, no logs.
+# The restored lists go to the disk before the timed run starts: otherwise
+# their writing would still be under way and slow down every sync of the
+# run that follows, the more the more it syncs.
 restore() {
     local board="$1"
     rm -rf "$board/files" "$board"/logs/*.znt "$board"/zunt.sta "$board"/zunt.log
     cp -a "$board/files.pristine" "$board/files"
+    sync
 }
 
 # measure <dir> <prepare-fn or -> <command...>: runs the command $runs times
