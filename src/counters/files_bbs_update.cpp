@@ -61,13 +61,19 @@ bool equal_lowered(std::string_view word, std::string_view file_name) {
 
 // name_word_matches for the lower-cased name word of `line`, without making
 // a lower-cased copy for every line of the list. It runs for every line, so
-// one tight pass finds the word's end or its first wildcard.
+// the word is compared with the file name while it is walked: the first
+// plain byte that differs from the name's, or stands past its end, rules
+// out an equal word and a pattern alike (a pattern's leading literal bytes
+// must equal the name's). Only a word with a wildcard before that byte is
+// matched as a pattern.
 bool name_word_matches_line(std::string_view line, std::string_view file_name) {
-    std::size_t i = 0;
-    WordByte b = plain;
-    while (i < line.size() && (b = kWordByte[static_cast<unsigned char>(line[i])]) == plain) ++i;
-    if (b != wildcard) return equal_lowered(line.substr(0, i), file_name);
-    const std::string_view word = line.substr(0, line.find(' ', i));
+    for (std::size_t i = 0;; ++i) {
+        const WordByte b = i < line.size() ? kWordByte[static_cast<unsigned char>(line[i])] : word_end;
+        if (b == word_end) return i == file_name.size();
+        if (b == wildcard) break;
+        if (i == file_name.size() || lower_char(line[i]) != file_name[i]) return false;
+    }
+    const std::string_view word = line.substr(0, line.find(' '));
     return equal_lowered(word, file_name) || wildcard_match(lower_ascii(word), file_name);
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "config/text_util.h"
+
 namespace zunt {
 namespace {
 
@@ -47,6 +51,26 @@ TEST(ApplyDownload, OneLine) {
         EXPECT_EQ(lines[0], c.want) << c.line;
         EXPECT_EQ(got.code, c.code) << c.line;
         EXPECT_EQ(c.code == UpdateResult::ok ? got.new_count : 0, c.count) << c.line;
+    }
+}
+
+// A line is counted exactly when its lower-cased name word is the file's
+// name or a pattern for it, whatever the word's case, length, wildcards
+// and the bytes around them.
+TEST(ApplyDownload, LineMatchesExactlyWhenItsNameWordDoes) {
+    const std::vector<std::string> names = {"f10.zip", "f1", "", "f[1].zip", "ab"};
+    const std::string bytes = "fF10.zip*?[] ab";
+    std::mt19937 rng(3);
+    for (int round = 0; round < 20000; ++round) {
+        std::string line(rng() % 12, ' ');
+        for (char& c : line) c = bytes[rng() % bytes.size()];
+        const std::string stripped(strip_line_end(std::string_view(line)));
+        const std::string word = lower_ascii(std::string_view(stripped).substr(0, stripped.find(' ')));
+        for (const std::string& name : names) {
+            std::vector<std::string> lines{line};
+            const bool matched = apply_download(lines, opts(), name, 1).code != UpdateResult::not_found;
+            ASSERT_EQ(matched, !line.empty() && name_word_matches(word, name)) << line << " / " << name;
+        }
     }
 }
 
