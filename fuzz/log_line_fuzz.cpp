@@ -5,7 +5,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace zunt;
     auto parts = fuzz::split_parts(std::string(reinterpret_cast<const char*>(data), size), 3);
-    std::vector<DownloadToken> tokens = download_tokens({parts[1], "sent:"});
+    std::vector<std::string> tokens = download_tokens({parts[1], "sent:"});
     std::vector<std::string> ignore = {parts[2], "d:\\ignored\\"};
     std::string path;
     find_download(parts[0], tokens, ignore, path);

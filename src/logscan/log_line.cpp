@@ -52,47 +52,6 @@ bool is_ignored_dir(std::string_view dir, const std::vector<std::string>& ignore
 
 namespace {
 
-// How common a byte is in log text: letters and blanks fill most lines,
-// punctuation is rare.
-int commonness(char c) {
-    if ((c >= 'a' && c <= 'z') || c == ' ') return 3;
-    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return 2;
-    return 1;
-}
-
-// The place of the token's rarest byte: most lines hold no token at all,
-// and a byte such as "-" or ":" occurs in them far less often than the
-// token's first letter.
-std::size_t rarest_byte(std::string_view token) {
-    std::size_t a = 0;
-    for (std::size_t i = 1; i < token.size(); ++i)
-        if (commonness(token[i]) <= commonness(token[a])) a = i;
-    return a;
-}
-
-// Looks for the token's byte at `a` first.
-std::size_t find_token(std::string_view line, std::string_view token, std::size_t a) {
-    if (token.empty()) return 0;
-    if (token.size() > line.size()) return std::string_view::npos;
-    const std::size_t last = line.size() - token.size() + a;  // last place for the anchor
-    for (std::size_t from = a; from <= last;) {
-        const void* hit = std::memchr(line.data() + from, token[a], last - from + 1);
-        if (!hit) break;
-        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - line.data());
-        if (line[at - a] == token[0] && line.compare(at - a, token.size(), token) == 0) return at - a;
-        from = at + 1;
-    }
-    return std::string_view::npos;
-}
-
-}  // namespace
-
-std::size_t find_token(std::string_view line, std::string_view token) {
-    return find_token(line, token, rarest_byte(token));
-}
-
-namespace {
-
 // Sixteen bytes looked at together; the compiler gives each host its own
 // instructions for them.
 using Bytes16 = unsigned char __attribute__((vector_size(16)));
@@ -130,11 +89,11 @@ std::size_t find_token_from(std::string_view text, std::string_view token, std::
     return std::string_view::npos;
 }
 
-std::vector<DownloadToken> download_tokens(const std::vector<std::string>& mailer_strings) {
-    std::vector<DownloadToken> tokens;
+std::vector<std::string> download_tokens(const std::vector<std::string>& mailer_strings) {
+    std::vector<std::string> tokens;
     for (const std::string& t : mailer_strings)
-        if (!t.empty()) tokens.push_back({t, rarest_byte(t)});
-    if (tokens.empty() || tokens.back().text != "DL-") tokens.push_back({"DL-", rarest_byte("DL-")});
+        if (!t.empty()) tokens.push_back(t);
+    if (tokens.empty() || tokens.back() != "DL-") tokens.push_back("DL-");
     return tokens;
 }
 
@@ -151,13 +110,13 @@ bool is_excluded_file(std::string_view name, std::string_view ext) {
     return false;
 }
 
-LineDownload find_download(std::string_view line, const std::vector<DownloadToken>& tokens,
+LineDownload find_download(std::string_view line, const std::vector<std::string>& tokens,
                            const std::vector<std::string>& ignore_paths, std::string& path) {
-    for (const DownloadToken& token : tokens) {
-        std::size_t pos = find_token(line, token.text, token.anchor);
+    for (const std::string& token : tokens) {
+        std::size_t pos = find_token_from(line, token, 0);
         if (pos == std::string_view::npos) continue;
         // Only the first token found counts, whatever its file turns out to be.
-        std::string_view word = path_word(line, pos, token.text.size());
+        std::string_view word = path_word(line, pos, token.size());
         if (word.empty()) return LineDownload::none;
         // Worked on in `path` itself: this runs for every download of a log.
         path.assign(word);

@@ -9,25 +9,15 @@
 
 namespace zunt {
 
-// A download token with the place of its rarest byte, which is what a
-// line is searched for first.
-struct DownloadToken {
-    std::string text;
-    std::size_t anchor;
-};
-
 // The download tokens in the order they are tried: the configured mailer
 // strings, then "DL-" (added when the list does not already end with it).
 // Empty tokens are left out: they would match every line.
-std::vector<DownloadToken> download_tokens(const std::vector<std::string>& mailer_strings);
-
-// Where `token` first occurs in `line` (std::string_view::find's answer),
-// found with a quick byte search for the token's rarest character.
-std::size_t find_token(std::string_view line, std::string_view token);
+std::vector<std::string> download_tokens(const std::vector<std::string>& mailer_strings);
 
 // Where `token` first occurs in `text` at or after `from` (npos when it does
-// not), for a text of many lines: the bytes are looked at sixteen at a time
-// for the token's first and last byte together, which few places hold.
+// not), std::string_view::find's answer: the bytes are looked at sixteen at
+// a time for the token's first and last byte together, which few places of
+// a log hold. Used on single lines and on blocks of many.
 std::size_t find_token_from(std::string_view text, std::string_view token, std::size_t from);
 
 enum class LineDownload {
@@ -39,7 +29,7 @@ enum class LineDownload {
 
 // Looks for a sent file in `line`. For `listed` and `counted`, `path` is the
 // file's lower-cased path.
-LineDownload find_download(std::string_view line, const std::vector<DownloadToken>& tokens,
+LineDownload find_download(std::string_view line, const std::vector<std::string>& tokens,
                            const std::vector<std::string>& ignore_paths, std::string& path);
 
 // Whether the name and extension (lower case, extension with its dot) are on

@@ -37,6 +37,13 @@ std::string_view short_line(std::string_view bytes, std::size_t begin, std::size
 
 bool is_short(std::size_t begin, std::size_t lf) { return lf - begin < kLogPieceChars; }
 
+// Reads the long line [begin, lf] in pieces, as line by line reading does.
+void read_in_pieces(std::string_view bytes, std::uint64_t offset, std::size_t begin,
+                    std::size_t lf, const LineRules& rules, Stretch& s) {
+    LineReader reader(bytes.substr(begin, lf + 1 - begin), offset + begin);
+    read_stretch(reader, rules, s, kNone);
+}
+
 // Reads the whole line [begin, lf], its LF at `lf`, as line by line reading would.
 void read_whole_line(std::string_view bytes, std::uint64_t offset, std::size_t begin,
                      std::size_t lf, const LineRules& rules, std::string& path, Stretch& s) {
@@ -46,8 +53,7 @@ void read_whole_line(std::string_view bytes, std::uint64_t offset, std::size_t b
         if (rules.sought && line == *rules.sought) s.take(Stretch::Kind::match, {});
         return;
     }
-    LineReader reader(bytes.substr(begin, lf + 1 - begin), offset + begin);
-    read_stretch(reader, rules, s, kNone);
+    read_in_pieces(bytes, offset, begin, lf, rules, s);
 }
 
 // Finds the last line of the first `whole` bytes that is not empty, going
@@ -61,8 +67,7 @@ void find_last_line(std::string_view bytes, std::uint64_t offset, std::size_t wh
         end = begin;
         if (!is_short(begin, lf)) {
             Stretch pieces;
-            LineReader reader(bytes.substr(begin, lf + 1 - begin), offset + begin);
-            read_stretch(reader, rules, pieces, kNone);
+            read_in_pieces(bytes, offset, begin, lf, rules, pieces);
             if (pieces.has_last) {
                 s.has_last = true;
                 s.last = std::move(pieces.last);
@@ -81,7 +86,7 @@ void find_last_line(std::string_view bytes, std::uint64_t offset, std::size_t wh
 // upload marks when uploads are looked for, and the line sought.
 std::vector<std::string_view> wanted_texts(const LineRules& rules) {
     std::vector<std::string_view> texts;
-    for (const DownloadToken& t : rules.tokens) texts.push_back(t.text);
+    texts.assign(rules.tokens.begin(), rules.tokens.end());
     if (rules.uploads) {
         texts.push_back("U#=");
         texts.push_back("UL-");

@@ -21,7 +21,7 @@ namespace zunt {
 // for its remembered line is read only once.
 struct LineRules {
     const ControlSettings& settings;
-    std::vector<DownloadToken> tokens;
+    std::vector<std::string> tokens;
     bool uploads;
     const std::string* sought;
 };

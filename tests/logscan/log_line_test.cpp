@@ -11,7 +11,7 @@ namespace {
 const std::string kMax = "+ 16 Dec 04:59:11 MAX  ";
 
 TEST(LogLine, FindDownload) {
-    const std::vector<DownloadToken> tokens = download_tokens({"sent:", "Sending"});
+    const std::vector<std::string> tokens = download_tokens({"sent:", "Sending"});
     const std::vector<std::string> ignore = {"d:\\temp\\"};
     const auto none = LineDownload::none, excluded = LineDownload::excluded, counted = LineDownload::counted;
     const std::tuple<std::string, LineDownload, const char*> cases[] = {  // line, result, path if any
@@ -39,13 +39,8 @@ TEST(LogLine, FindDownload) {
             EXPECT_EQ(path, want_path) << line;
         }
     }
-    const auto texts = [](const std::vector<std::string>& mailer_strings) {
-        std::vector<std::string> out;
-        for (const DownloadToken& t : download_tokens(mailer_strings)) out.push_back(t.text);
-        return out;
-    };
-    EXPECT_EQ(texts({}), (std::vector<std::string>{"DL-"}));
-    EXPECT_EQ(texts({"", "sent:", "DL-"}), (std::vector<std::string>{"sent:", "DL-"}));
+    EXPECT_EQ(download_tokens({}), (std::vector<std::string>{"DL-"}));
+    EXPECT_EQ(download_tokens({"", "sent:", "DL-"}), (std::vector<std::string>{"sent:", "DL-"}));
 }
 
 TEST(LogLine, ExclusionLists) {
@@ -69,9 +64,9 @@ TEST(LogLine, Uploads) {
     EXPECT_EQ(uploader_of("U#=17"), "");
 }
 
-// The quick token searches must give the same place as a plain search, for
-// tokens whose rare byte stands first, last, twice or in near misses, and,
-// through a text of several lines, from any place and near its end.
+// The quick token search must give the same place as a plain search, for
+// tokens whose first or last byte stands twice or in near misses, from any
+// place and near the end of the text.
 TEST(LogLine, FindTokenAgreesWithAPlainSearch) {
     const std::vector<std::string> tokens = {"DL-", "sent:", "Sent-", "-",  "a",
                                              "ss:", "::",    "-DL-",  "aa", "0123456789abcdefXY"};
@@ -81,8 +76,7 @@ TEST(LogLine, FindTokenAgreesWithAPlainSearch) {
         std::string line(rng() % (round % 2 ? 24 : 70), ' ');
         for (char& c : line) c = bytes[rng() % bytes.size()];
         for (const std::string& t : tokens) {
-            ASSERT_EQ(find_token(line, t), std::string_view(line).find(t)) << line << " / " << t;
-            const std::size_t from = rng() % (line.size() + 2);
+            const std::size_t from = round % 3 ? rng() % (line.size() + 2) : 0;
             ASSERT_EQ(find_token_from(line, t, from), std::string_view(line).find(t, from))
                 << line << " / " << t << " / " << from;
         }
