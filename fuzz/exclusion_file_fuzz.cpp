@@ -1,7 +1,7 @@
 // The exclusion-pattern file named by the control file, and the patterns it
 // gives tried on a name.
 #include "config/control_file.h"
-#include "counters/wildcard.h"
+#include "config/wildcard.h"
 #include "fuzz_util.h"
 #include "platform/env.h"
 

@@ -6,7 +6,7 @@
 #include "logscan/log_scanner.h"
 #include "platform/env.h"
 #include "platform/text_io.h"
-#include "run/activity_log.h"
+#include "config/activity_log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace zunt;

@@ -1,7 +1,7 @@
 // The pattern matcher with both the pattern and the text from the input.
 #include <cstdlib>
 
-#include "counters/wildcard.h"
+#include "config/wildcard.h"
 #include "fuzz_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,7 +5,7 @@
 
 #include "config/text_util.h"
 #include "counters/list_rewrite.h"
-#include "counters/wildcard.h"
+#include "config/wildcard.h"
 
 namespace zunt {
 

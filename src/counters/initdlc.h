@@ -16,7 +16,7 @@
 #include "counters/counter_field.h"
 #include "list/download_list.h"
 #include "platform/env.h"
-#include "run/activity_log.h"
+#include "config/activity_log.h"
 #include "stats/stat_table.h"
 
 namespace zunt {

@@ -12,7 +12,7 @@
 #include "logscan/scan_position.h"
 #include "platform/env.h"
 #include "platform/text_io.h"
-#include "run/activity_log.h"
+#include "config/activity_log.h"
 
 namespace zunt {
 

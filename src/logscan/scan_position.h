@@ -10,7 +10,7 @@
 
 #include "platform/env.h"
 #include "platform/text_io.h"
-#include "run/activity_log.h"
+#include "config/activity_log.h"
 
 namespace zunt {
 

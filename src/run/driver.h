@@ -8,7 +8,7 @@
 #include "config/settings.h"
 #include "platform/env.h"
 #include "platform/text_io.h"
-#include "run/activity_log.h"
+#include "config/activity_log.h"
 
 namespace zunt {
 

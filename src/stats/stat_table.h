@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/env.h"
-#include "run/activity_log.h"
+#include "config/activity_log.h"
 
 namespace zunt {
 

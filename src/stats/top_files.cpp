@@ -5,7 +5,7 @@
 #include <new>
 
 #include "config/text_util.h"
-#include "counters/wildcard.h"
+#include "config/wildcard.h"
 #include "platform/text_io.h"
 #include "stats/stat_table.h"
 

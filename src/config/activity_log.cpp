@@ -1,4 +1,4 @@
-#include "run/activity_log.h"
+#include "config/activity_log.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "counters/wildcard.h"
+#include "config/wildcard.h"
 
 #include <bitset>
 
