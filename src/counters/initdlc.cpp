@@ -171,7 +171,8 @@ InitOptions init_options_from(const ControlSettings& settings) {
 }
 
 LineKind classify_line(std::string_view line) {
-    if (line.empty()) return LineKind::separator;
+    // A line of blanks only looks empty and separates like an empty line.
+    if (line.find_first_not_of(" \r") == std::string_view::npos) return LineKind::separator;
     const auto first = static_cast<unsigned char>(line[0]);
     if (first == ' ' || first == '+') return LineKind::continuation;
     if (first == '-') return LineKind::separator;

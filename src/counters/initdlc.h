@@ -42,8 +42,9 @@ InitOptions init_options_from(const ControlSettings& settings);
 enum class LineKind {
     file,          // gets a counter
     continuation,  // blank or "+" first: belongs to the file line before it
-    separator,     // empty, "-" comment, or a board directive (control character
-                   // other than tab first): stays in place and ends a block
+    separator,     // empty or blanks only, "-" comment, or a board directive
+                   // (control character other than tab first): stays in place
+                   // and ends a block
 };
 
 // The kind of a line as read (after hard spaces were replaced).

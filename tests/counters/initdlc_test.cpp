@@ -21,6 +21,7 @@ TEST(InitdlcClassify, LineKinds) {
         LineKind kind;
     } cases[] = {
         {"", LineKind::separator},
+        {"    ", LineKind::separator},
         {"-- Utilities --", LineKind::separator},
         {"\x10" "!SYSOP", LineKind::separator},
         {"\x1A", LineKind::separator},
