@@ -1,6 +1,7 @@
 // Lists and index files as boards in the field have them: a Renegade-style
 // listing with a title, empty lines, lines of blanks only and indented
-// banners, sorted by /i.
+// banners, sorted by /i; and maxfiles.idx entries pointing at farea.dat
+// records that the area table leaves out.
 #include <gtest/gtest.h>
 
 #include "areas/area_test_util.h"
@@ -39,6 +40,39 @@ TEST(FieldBoardsE2E, InitSortKeepsLinesOfBlanksInPlace) {
     const Listing l{"[ 0] "};
     EXPECT_EQ(box.read("files/util/files.bbs"),
               l.title() + l.pkz() + l.zipfix() + l.blanks_and_banner() + l.ain() + l.arj());
+}
+
+// maxfiles.idx points at farea.dat records whatever their attributes, even
+// those the area table leaves out; an entry pointing at a division, which
+// has neither path, finds no list (and not "files.bbs" here).
+TEST(FieldBoardsE2E, IndexLookupTakesEveryAreaButDivisions) {
+    const std::string find_pkz = "  Incremented DLC for pkz204g.exe by 1 to 4\n";
+    const std::string no_area = "  No area for \"zipfix.zip\", skipping file!\n";
+    const Listing counted{"[ 3] "};
+    for (const std::uint16_t attributes : {0x1000, 0x2000, 0x4000, 0x8000}) {
+        SCOPED_TRACE(attributes);
+        std::vector<testing::TestArea> areas(3);
+        areas[0] = {"Archives", "", "", 0x4000};
+        areas[1] = {"UTIL", "files\\util\\", "lists\\util.bbs", attributes};
+        areas[2] = {"", "", "", 0x8000};
+        const testing::TestFarea farea = testing::build_farea(areas);
+        Sandbox box;
+        box.write("zunt.ctl", "counterstyle 1\r\ncounterlength 2\r\nbbslog max.log\r\n"
+                              "farea max\\farea.dat\r\nmaxfilesidx max\\maxfiles.idx\r\n");
+        box.write("max/farea.dat", farea.dat);
+        box.write("max/farea.idx", farea.idx);
+        box.write("max/maxfiles.idx", testing::maxfiles_record("PKZ204G.EXE", 1) +
+                                          testing::maxfiles_record("ZIPFIX.ZIP", 2));
+        box.write("max.log", "* 16 Dec 04:59:11 MAX  DL-Z files\\util\\pkz204g.exe\r\n"
+                             "* 16 Dec 04:59:12 MAX  DL-Z files\\util\\zipfix.zip\r\n");
+        box.write("lists/util.bbs", counted.as_read());
+        box.write("files.bbs", counted.as_read());
+        const RunResult r = box.run({"/czunt.ctl"});
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_NE(r.err.find(find_pkz), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(no_area), std::string::npos) << r.err;
+        EXPECT_EQ(box.read("files.bbs"), counted.as_read());
+    }
 }
 
 }  // namespace
