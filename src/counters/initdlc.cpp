@@ -218,14 +218,6 @@ long long append_rebuilt_line(std::string_view line, const InitOptions& options,
     return count;
 }
 
-RebuiltLine rebuild_file_line(std::string line, const InitOptions& options) {
-    RebuiltLine out;
-    const std::string_view stripped = without_line_end(line);
-    out.name_word = std::string(name_word_of(stripped));
-    out.count = append_rebuilt_line(stripped, options, out.line);
-    return out;
-}
-
 std::string format_date_key(std::uint16_t dos_date, std::uint16_t dos_time) {
     return strprintf("%05u%05u", static_cast<unsigned>(dos_date), static_cast<unsigned>(dos_time));
 }
@@ -316,20 +308,6 @@ void rebuild_list_bytes(std::string& bytes, const InitOptions& options, const In
     if (written.size() >= last.size() + 2 && written.ends_with("\r\n") &&
         written.substr(written.size() - 2 - last.size(), last.size()) == last)
         out.resize(out.size() - 2);
-}
-
-std::vector<std::string> rebuild_list_lines(std::vector<std::string> lines,
-                                            const InitOptions& options, const InitHooks& hooks) {
-    std::vector<std::string_view> views;
-    views.reserve(lines.size());
-    for (std::string& line : lines) {
-        if (options.kill_hard_space) replace_hard_spaces(line);
-        views.push_back(line);
-    }
-    FileBlock block;
-    std::string out;
-    rebuild_lines(views, options, hooks, block, out);
-    return split_list_bytes(out);
 }
 
 InitResult init_files_bbs(InitContext& ctx, const std::string& list_path,

@@ -109,6 +109,10 @@ public:
     // in a buffer until a line that must be seen now, such as a progress
     // line before a long step.
     virtual void flush_console() {}
+    // Whether standard error is a terminal whose locale's character set is
+    // UTF-8: there a byte of the board's code page 437 above 0x7F shows as
+    // garbage, and console text may write the character itself instead.
+    virtual bool err_is_utf8_terminal() { return false; }
 
     // The error number of the last failing call, like C's errno: the
     // messages that quote "the system error number" read it.

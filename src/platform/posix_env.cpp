@@ -10,6 +10,8 @@
 //  - sharing modes become advisory flock() locks taken without waiting.
 #include <dirent.h>
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +21,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
+#include <string_view>
 
 #include "platform/env.h"
 #include "platform/std_env.h"
@@ -94,6 +98,11 @@ private:
 
 class PosixEnv final : public StdEnv {
 public:
+    bool err_is_utf8_terminal() override {
+        if (!utf8_terminal_) utf8_terminal_ = ::isatty(STDERR_FILENO) == 1 && locale_is_utf8();
+        return *utf8_terminal_;
+    }
+
     Errno open(const std::string& path, Access access, Share share,
                std::unique_ptr<File>& out) override {
         out.reset();
@@ -288,6 +297,20 @@ private:
         }
         return 0;
     }
+
+    // The character set of the locale that the environment names (LC_ALL,
+    // LC_CTYPE, LANG), asked without making it the program's own locale:
+    // the program's byte handling stays that of the "C" locale.
+    static bool locale_is_utf8() {
+        locale_t loc = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+        if (loc == static_cast<locale_t>(0)) return false;
+        const std::string_view set = ::nl_langinfo_l(CODESET, loc);
+        const bool utf8 = set == "UTF-8" || set == "utf8" || set == "UTF8";
+        ::freelocale(loc);
+        return utf8;
+    }
+
+    std::optional<bool> utf8_terminal_;  // asked once: neither changes during a run
 
     void pack_dos_time(std::time_t t, std::uint16_t& date, std::uint16_t& time) {
         std::tm tm{};

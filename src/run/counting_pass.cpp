@@ -212,7 +212,7 @@ void take_sorted(RunContext& ctx, const PassTables& tables, const DownloadSeq& d
     std::vector<std::pair<std::string_view, DownloadSeq::Id>> files;
     for (DownloadSeq::Id id = 0; id < counts.size(); ++id)
         if (counts[id] > 0) files.emplace_back(downloads.path_of(id), id);
-    // Paths order as unsigned bytes, like list_sort.
+    // Paths order as unsigned bytes: char_traits<char> compares unsigned char.
     std::sort(files.begin(), files.end());
     for (const auto& [path, id] : files) counter.take(locate(ctx, tables, std::string(path), counts[id]));
 }

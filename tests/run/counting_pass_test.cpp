@@ -12,7 +12,7 @@ namespace zunt {
 namespace {
 
 void fill(DownloadSeq& list, const std::vector<std::string>& paths) {
-    for (const std::string& p : paths) list.append(p);
+    list.append_all({paths.begin(), paths.end()});
 }
 
 TEST(CountingPass, TicFilters) {
