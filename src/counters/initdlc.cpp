@@ -64,7 +64,8 @@ void set_found_counts(InitContext& ctx) {
         const std::string_view name = std::string_view(ctx.found_names).substr(begin, end - begin);
         begin = end;
         const auto now = static_cast<std::uint32_t>(ctx.env.now());
-        if (update_stat_entry(ctx.stats, name, StatUpdate::set, count, now) ==
+        if (update_stat_entry(ctx.stats, name, ctx.env.path_key(std::string(name)), StatUpdate::set,
+                              count, now) ==
             StatUpdateResult::recorded)
             continue;
         ctx.log.write(kNotice, "ZUNT Warning! Maximum file length in stat file is 80 characters");

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/host_path.h"
@@ -87,10 +88,11 @@ std::string fold_case(const std::string& p) {
     return fold_missing(p);
 }
 
-}  // namespace
-
-Errno to_host_path(const std::string& path, std::string& host) {
-    std::string p = path;
+// "\" made "/" and a drive letter replaced by its ZUNT_DRIVE_X directory.
+// ENOENT for an unmapped drive letter, with `p` holding the path as far as
+// it got (drive letter kept).
+Errno map_drive(const std::string& path, std::string& p) {
+    p = path;
     for (char& c : p)
         if (c == '\\') c = '/';
     if (p.size() >= 2 && p[1] == ':' &&
@@ -105,8 +107,46 @@ Errno to_host_path(const std::string& path, std::string& host) {
         if (!base.empty() && base.back() == '/') base.pop_back();
         p = base + (rest.empty() || rest[0] == '/' ? "" : "/") + rest;
     }
+    return 0;
+}
+
+}  // namespace
+
+Errno to_host_path(const std::string& path, std::string& host) {
+    std::string p;
+    if (Errno e = map_drive(path, p)) return e;
     host = fold_case(p);
     return 0;
+}
+
+std::string host_path_key(const std::string& path, const std::string& cwd) {
+    std::string p;
+    std::string key;  // the root the elements stand on
+    if (map_drive(path, p) != 0) {
+        key = p.substr(0, 2) + "/";  // an unmapped drive is a root of its own
+        p.erase(0, 2);
+    } else {
+        key = "/";
+        if (p.empty() || p[0] != '/') p = cwd + "/" + p;
+    }
+    const std::size_t root = key.size();
+    std::size_t i = 0;
+    while (i < p.size()) {
+        std::size_t slash = p.find('/', i);
+        if (slash == std::string::npos) slash = p.size();
+        const std::string_view elem(p.data() + i, slash - i);
+        if (elem == "..") {
+            if (key.size() > root) key.erase(key.rfind('/', key.size() - 2) + 1);
+        } else if (!elem.empty() && elem != ".") {
+            key.append(elem);
+            key += '/';
+        }
+        i = slash + 1;
+    }
+    const bool dir = p.empty() || p.back() == '/';
+    if (!dir && key.size() > root) key.pop_back();
+    for (char& c : key) c = lower(c);
+    return key;
 }
 
 bool dos_name_match(const std::string& pattern, const std::string& name) {
