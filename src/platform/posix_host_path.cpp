@@ -119,31 +119,58 @@ Errno to_host_path(const std::string& path, std::string& host) {
     return 0;
 }
 
-std::string host_path_key(const std::string& path, const std::string& cwd) {
-    std::string p;
-    std::string key;  // the root the elements stand on
-    if (map_drive(path, p) != 0) {
-        key = p.substr(0, 2) + "/";  // an unmapped drive is a root of its own
-        p.erase(0, 2);
-    } else {
-        key = "/";
-        if (p.empty() || p[0] != '/') p = cwd + "/" + p;
-    }
-    const std::size_t root = key.size();
+namespace {
+
+bool is_separator(char c) { return c == '/' || c == '\\'; }
+
+// Appends the elements of `text` to `key` (which ends in "/"), resolving
+// "." and ".." and never climbing above its first `root` bytes.
+void push_elements(std::string& key, std::size_t root, std::string_view text) {
     std::size_t i = 0;
-    while (i < p.size()) {
-        std::size_t slash = p.find('/', i);
-        if (slash == std::string::npos) slash = p.size();
-        const std::string_view elem(p.data() + i, slash - i);
+    while (i < text.size()) {
+        std::size_t end = i;
+        while (end < text.size() && !is_separator(text[end])) ++end;
+        const std::string_view elem = text.substr(i, end - i);
         if (elem == "..") {
             if (key.size() > root) key.erase(key.rfind('/', key.size() - 2) + 1);
         } else if (!elem.empty() && elem != ".") {
             key.append(elem);
             key += '/';
         }
-        i = slash + 1;
+        i = end + 1;
     }
-    const bool dir = p.empty() || p.back() == '/';
+}
+
+}  // namespace
+
+// Built in one string, without a copy of the path: the counting pass keys
+// every distinct file of a run and /i every counted file of the board.
+std::string host_path_key(const std::string& path, const std::string& cwd) {
+    std::string key;
+    key.reserve(cwd.size() + path.size() + 2);
+    std::string_view rest = path;
+    std::size_t root = 1;
+    const bool drive = path.size() >= 2 && path[1] == ':' &&
+                       ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
+    const char* mapped = nullptr;
+    if (drive) {
+        const char var[] = {'Z', 'U', 'N', 'T', '_', 'D', 'R', 'I', 'V', 'E', '_',
+                            static_cast<char>(path[0] & ~0x20), '\0'};
+        mapped = std::getenv(var);
+        if (mapped && !*mapped) mapped = nullptr;
+        rest.remove_prefix(2);
+    }
+    if (drive && !mapped) {
+        key.assign(path, 0, 2);  // an unmapped drive is a root of its own
+        key += '/';
+        root = 3;
+    } else {
+        key = "/";
+        if (mapped) push_elements(key, root, mapped);
+        else if (rest.empty() || !is_separator(rest[0])) push_elements(key, root, cwd);
+    }
+    push_elements(key, root, rest);
+    const bool dir = rest.empty() || is_separator(rest.back());
     if (!dir && key.size() > root) key.pop_back();
     for (char& c : key) c = lower(c);
     return key;
