@@ -91,6 +91,14 @@ public:
         return std::nullopt;
     }
 
+    // The identity of the file or directory a path names, worked out from
+    // the text alone (the disk is not asked): two paths with one key name
+    // the same file however they spell it -- either separator, another case,
+    // a mapped drive letter, a relative path, "." and "..". A key is absolute,
+    // lower case and uses "/" only; it ends in "/" when the path ends in a
+    // separator.
+    virtual std::string path_key(const std::string& path) = 0;
+
     // Takes, without waiting, an exclusive lock that belongs to the existing
     // file `path` and lasts as long as `holder` stays open. The lock keeps a
     // second ZUNT run off the same board; it never stops anyone from reading

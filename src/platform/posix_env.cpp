@@ -193,6 +193,14 @@ public:
         return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     }
 
+    std::string path_key(const std::string& path) override {
+        if (!cwd_) {
+            char buf[4096];
+            cwd_ = ::getcwd(buf, sizeof buf) ? std::string(buf) : std::string();
+        }
+        return host_path_key(path, *cwd_);
+    }
+
     Errno find_first(const std::string& pattern, FoundFile& out) override {
         std::string host;
         if (Errno e = to_host_path(pattern, host)) return fail(e);
@@ -244,6 +252,9 @@ public:
 
 
 private:
+    // The run never changes its directory: asked once.
+    std::optional<std::string> cwd_;
+
     // A file that replaces another takes over what the board relies on: a
     // list reached through a symbolic link stays a link (its target is
     // replaced), and the new file gets the old one's permissions and, when we

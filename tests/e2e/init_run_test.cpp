@@ -28,7 +28,7 @@ using Counts = StatCounts;
 
 std::string stat_bytes(const Counts& counts) {
     StatTable t;
-    for (const auto& [name, n] : counts) update_stat_entry(t, name, StatUpdate::set, n, 1000);
+    for (const auto& [name, n] : counts) update_stat_entry(t, name, std::string(name), StatUpdate::set, n, 1000);
     return encode_statistics(t);
 }
 

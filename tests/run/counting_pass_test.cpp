@@ -5,6 +5,7 @@
 #include <new>
 
 #include "areas/area_test_util.h"
+#include "platform/path_key.h"
 #include "counters/files_bbs_update.h"
 #include "support/fault_env.h"
 
@@ -112,7 +113,8 @@ TEST(CountingPass, FailedWriteSkipsEveryFileOfItsList) {
     AreaConfig areas;
     areas.area_table = area_table_new();
     // A list named like its own backup is refused before anything is touched.
-    area_table_insert(*areas.area_table, dir.path("bad/"), dir.path("bad/list.bak"), "Bad");
+    area_table_insert(*areas.area_table, dir.path("bad/"), dir_key(default_env(), dir.path("bad/")),
+                      dir.path("bad/list.bak"), "Bad");
     ControlSettings s = dl_dir_settings();
     s.use_area_dat_first = true;
     PassRun r = run_pass(default_env(), s, areas,
