@@ -50,6 +50,11 @@ public:
         if (strike()) return fail(EIO);
         return pass(base_.link_or_copy(target, link));
     }
+    std::string resolve_link(const std::string& path) override { return base_.resolve_link(path); }
+    Errno sync_directory(const std::string& dir) override {
+        if (strike()) return fail(EIO);
+        return pass(base_.sync_directory(dir));
+    }
     Errno find_first(const std::string& pattern, FoundFile& out) override {
         return pass(base_.find_first(pattern, out));
     }
