@@ -136,9 +136,10 @@ void remove_quietly(Env& env, const std::string& path) {
 // hold it yet: a run stopped during the append left a part of it there.
 Errno carry_out_append(Env& env, const JournalStep& s) {
     std::string bytes;
-    if (Errno e = read_whole_file(env, s.temp, Share::deny_none, bytes)) return e == ENOENT ? 0 : e;
+    Errno e = read_whole_file(env, s.temp, Share::deny_none, bytes);
+    if (e == ENOENT) return 0;
     std::unique_ptr<File> f;
-    Errno e = env.open(s.target, Access::append, Share::deny_none, f);
+    if (e == 0) e = env.open(s.target, Access::append, Share::deny_none, f);
     std::uint64_t size = 0;
     if (e == 0) e = f->size(size);
     const std::uint64_t have = size > s.length ? size - s.length : 0;
@@ -220,6 +221,8 @@ void Transaction::drop(const std::string& target) {
     const auto it = std::find_if(steps_.begin(), steps_.end(),
                                  [&](const JournalStep& s) { return s.temp == temp; });
     if (it == steps_.end()) return;
+    // Closed before it is removed: a host may refuse to remove an open file.
+    std::erase_if(open_, [&](const auto& f) { return f.first == temp; });
     remove_quietly(env_, it->temp);
     steps_.erase(it);
 }
@@ -248,12 +251,15 @@ Errno Transaction::prepare(const std::string& target, char kind, std::string_vie
     env_.remove(step.temp);
     // A target no file can replace (a directory in its place) fails now,
     // not once the run's changes are being made.
+    // An append needs the target's length, to tell later whether it was made.
     std::unique_ptr<File> f;
-    if (env_.open(step.target, Access::read, Share::deny_none, f) == EISDIR) return EISDIR;
-    if (f && kind == 'A') f->size(step.length);
+    const Errno probe = env_.open(step.target, Access::read, Share::deny_none, f);
+    Errno e = probe == EISDIR || (kind == 'A' && probe != ENOENT) ? probe : 0;
+    if (e == 0 && f && kind == 'A') e = f->size(step.length);
+    if (e != 0) return e;
     // Others may read it: a list changed twice in a run is read from here.
     f.reset();
-    Errno e = env_.open(step.temp, Access::create, Share::deny_none, f);
+    e = env_.open(step.temp, Access::create, Share::deny_none, f);
     if (e == 0) e = f->write(bytes.data(), bytes.size());
     if (e != 0) {
         f.reset();
@@ -262,7 +268,7 @@ Errno Transaction::prepare(const std::string& target, char kind, std::string_vie
         return e;
     }
     f->start_sync();
-    open_.push_back(std::move(f));
+    open_.emplace_back(step.temp, std::move(f));
     steps_.push_back(std::move(step));
     if (open_.size() >= kMaxOpen) finish_open_files();
     return 0;
@@ -293,7 +299,7 @@ Errno Transaction::keep_copy(const std::string& source, const std::string& targe
 // longer holds, and the run's changes are made all together or not at all.
 Errno Transaction::finish_open_files() {
     Errno first = 0;
-    for (auto& f : open_) {
+    for (auto& [temp, f] : open_) {
         Errno e = f->sync();
         if (e == 0) e = f->close();
         if (e != 0 && first == 0) first = e;

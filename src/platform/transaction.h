@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/env.h"
@@ -78,8 +79,9 @@ private:
     Env& env_;
     std::string journal_;
     std::vector<JournalStep> steps_;
-    // Files written and on their way to the disk, not yet waited for.
-    std::vector<std::unique_ptr<File>> open_;
+    // Files written and on their way to the disk, not yet waited for, by
+    // their temporary names.
+    std::vector<std::pair<std::string, std::unique_ptr<File>>> open_;
     Errno broken_ = 0;  // a wait for the disk failed: nothing will be saved
 };
 
