@@ -90,8 +90,11 @@ std::string join_list_lines(const std::vector<std::string>& lines) {
 RewriteResult read_list(Env& env, const Transaction& changes, const std::string& list_path,
                         Share share, std::string& bytes) {
     if (is_backup_name(list_path)) return RewriteResult::rename_failed;
+    // The run's own temporary file is still open for writing until the
+    // commit: it is read without keeping that out.
+    const std::string path = changes.current_path(list_path);
     std::unique_ptr<File> list;
-    if (env.open(changes.current_path(list_path), Access::read, share, list) != 0)
+    if (env.open(path, Access::read, path == list_path ? share : Share::deny_none, list) != 0)
         return RewriteResult::rename_failed;
     if (Errno e = read_all(*list, bytes)) {
         env.set_last_error(e);
