@@ -173,7 +173,7 @@ void ListUpdate::normalize(std::string& line) const {
     if (!line.empty()) strip_line_end(line);
 }
 
-DownloadOutcome ListUpdate::apply(std::string_view file_name, long long n) {
+DownloadOutcome ListUpdate::update_files_bbs(std::string_view file_name, long long n) {
     // The first download goes over every line as a rewrite would. Every
     // later rewrite would first strip each line again and then change only
     // the lines that match; so the lines are stripped once, indexed by name
@@ -211,110 +211,26 @@ DownloadOutcome ListUpdate::apply(std::string_view file_name, long long n) {
     return {matched ? UpdateResult::new_counter : UpdateResult::not_found, 0};
 }
 
-namespace {
-
-std::string_view stripped(std::string_view line) {
-    while (!line.empty()) {
-        const char c = line.back();
-        if (c != '\n' && c != '\r' && c != ' ' && c != '\\') break;
-        line.remove_suffix(1);
+RewriteResult update_list(Env& env, Transaction& changes, const std::string& list_path,
+                          const UpdateOptions& options, const std::vector<FileCount>& files,
+                          ListBuffers& b, std::vector<DownloadOutcome>& outcomes) {
+    outcomes.clear();
+    if (RewriteResult r = read_list(env, changes, list_path, Share::deny_write, b.old_bytes);
+        r != RewriteResult::ok)
+        return r;
+    list_line_views(b.old_bytes, b.views);
+    // Lines already there keep their storage.
+    if (b.lines.size() < b.views.size()) b.lines.resize(b.views.size());
+    for (std::size_t i = 0; i < b.views.size(); ++i) b.lines[i].assign(b.views[i]);
+    b.lines.resize(b.views.size());
+    ListUpdate update(b.lines, options);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (i + 1 == files.size() && i > 0) join_list_lines(b.lines, b.backup);
+        outcomes.push_back(update.update_files_bbs(files[i].name, files[i].n));
     }
-    return line;
-}
-
-}  // namespace
-
-void StreamedUpdate::line(std::string_view line, ListSink& sink) {
-    // The line as update_line sees it; a copy only where it changes.
-    if (options_.kill_hard_space && line.find('\xff') != std::string_view::npos) {
-        copy_.assign(line);
-        replace_hard_spaces(copy_);
-        line = copy_;
-    }
-    const bool empty = line.empty();  // written as read, never matched
-    if (!empty) line = stripped(line);
-    if (empty || !name_word_matches_line(line, file_name_)) {
-        if (line.data() == copy_.data())  // hard spaces replaced in copy_
-            copy_.resize(line.size());
-        else
-            copy_.assign(line);
-        copy_ += "\r\n";
-        sink.put(copy_);
-        return;
-    }
-    std::string rebuilt(line);
-    long long count = 0;
-    matched_ = true;
-    if (raise_line(rebuilt, options_.format, n_, count) == LineOutcome::raised) {
-        if (!raised_) first_count_ = count;
-        raised_ = true;
-    }
-    rebuilt += "\r\n";
-    sink.put(rebuilt);
-}
-
-// Whether `line` (with its CR LF) is what the update writes for it.
-bool StreamedUpdate::kept_as_read(std::string_view line, bool hard_spaces) const {
-    if (line.size() < 2 || line[line.size() - 2] != '\r') return false;
-    line.remove_suffix(2);
-    if (line.empty()) return true;
-    const char last = line.back();
-    if (last == '\r' || last == ' ' || last == '\\') return false;
-    if (hard_spaces && line.find('\xff') != std::string_view::npos) return false;
-    return !name_word_matches_line(line, file_name_);
-}
-
-void StreamedUpdate::lines(std::string_view block, ListSink& sink) {
-    const bool hard_spaces =
-        options_.kill_hard_space && block.find('\xff') != std::string_view::npos;
-    std::size_t run = 0, pos = 0;  // the lines in [run, pos) go out as read
-    while (pos < block.size()) {
-        const std::size_t lf = block.find('\n', pos);
-        if (lf == std::string_view::npos) break;  // the list's last line, without LF
-        if (!kept_as_read(block.substr(pos, lf + 1 - pos), hard_spaces)) {
-            if (pos > run) sink.put(block.substr(run, pos - run));
-            std::size_t end = lf;
-            if (end > pos && block[end - 1] == '\r') --end;
-            line(block.substr(pos, end - pos), sink);
-            run = lf + 1;
-        }
-        pos = lf + 1;
-    }
-    if (pos > run) sink.put(block.substr(run, pos - run));
-    if (pos < block.size()) line(block.substr(pos), sink);
-}
-
-DownloadOutcome StreamedUpdate::outcome() const {
-    if (raised_) return {UpdateResult::ok, first_count_};
-    return {matched_ ? UpdateResult::new_counter : UpdateResult::not_found, 0};
-}
-
-std::string apply_download_to_bytes(std::string_view bytes, const UpdateOptions& options,
-                                    std::string_view file_name, long long n,
-                                    DownloadOutcome& outcome) {
-    std::string out;
-    StringSink sink(out);
-    while (!bytes.empty() && bytes.back() == '\x1a') bytes.remove_suffix(1);
-    StreamedUpdate update(options, file_name, n);
-    update.lines(bytes, sink);
-    outcome = update.outcome();
-    return out;
-}
-
-UpdateResult update_files_bbs(Env& env, const ControlSettings& settings,
-                              const std::string& files_bbs_path,
-                              const std::string& download_file_name,
-                              long long& new_counter_value, long long duplicate_count) {
-    const UpdateOptions options = update_options_from(settings);
-    DownloadOutcome outcome{UpdateResult::not_found, 0};
-    StreamedUpdate update(options, download_file_name, duplicate_count);
-    const RewriteResult r = rewrite_list_streamed(
-        env, files_bbs_path, Share::deny_write,
-        [&](std::string_view lines, ListSink& sink) { update.lines(lines, sink); });
-    outcome = update.outcome();
-    if (r != RewriteResult::ok) return static_cast<UpdateResult>(static_cast<int>(r));
-    if (outcome.code == UpdateResult::ok) new_counter_value = outcome.new_count;
-    return outcome.code;
+    join_list_lines(b.lines, b.new_bytes);
+    return stage_list(changes, list_path, b.new_bytes, b.old_bytes,
+                      files.size() > 1 ? &b.backup : nullptr);
 }
 
 }  // namespace zunt

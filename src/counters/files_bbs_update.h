@@ -50,36 +50,6 @@ bool name_word_matches(std::string_view name_word, std::string_view file_name);
 DownloadOutcome apply_download(std::vector<std::string>& lines, const UpdateOptions& options,
                                std::string_view file_name, long long n);
 
-// apply_download for a list streamed from disk, a run of whole lines at a
-// time as rewrite_list_streamed hands them on; each line comes out with its
-// CR LF. A line the update leaves exactly as read (CR LF at its end and
-// nothing to strip or replace, and no match) goes out with its neighbours
-// in one piece.
-class StreamedUpdate {
-public:
-    StreamedUpdate(const UpdateOptions& options, std::string_view file_name, long long n)
-        : options_(options), file_name_(file_name), n_(n) {}
-    void lines(std::string_view block, ListSink& sink);
-    DownloadOutcome outcome() const;
-
-private:
-    bool kept_as_read(std::string_view line, bool hard_spaces) const;
-    void line(std::string_view line, ListSink& sink);
-
-    const UpdateOptions& options_;
-    std::string_view file_name_;
-    long long n_;
-    bool matched_ = false, raised_ = false;
-    long long first_count_ = 0;
-    std::string copy_;
-};
-
-// apply_download on a whole list as read (line ends and a closing Ctrl-Z
-// still in it), giving the new list's bytes: each line followed by CR LF.
-std::string apply_download_to_bytes(std::string_view bytes, const UpdateOptions& options,
-                                    std::string_view file_name, long long n,
-                                    DownloadOutcome& outcome);
-
 // Several downloads counted in one list held in memory, each exactly as
 // apply_download would count it after the ones before, but without working
 // through every line for every file: after the first download the lines
@@ -90,7 +60,8 @@ public:
     ListUpdate(const ListUpdate&) = delete;
     ListUpdate& operator=(const ListUpdate&) = delete;
 
-    DownloadOutcome apply(std::string_view file_name, long long n);
+    // One downloaded file counted `n` times in the list.
+    DownloadOutcome update_files_bbs(std::string_view file_name, long long n);
 
 private:
     void build_index();
@@ -110,12 +81,27 @@ private:
     std::vector<std::pair<std::string, std::size_t>> patterns_;
 };
 
-// Rewrites the FILES.BBS at `files_bbs_path` with the download counted `n`
-// times; the previous list becomes its ".bak". `new_counter_value` is set
-// for UpdateResult::ok only.
-UpdateResult update_files_bbs(Env& env, const ControlSettings& settings,
-                              const std::string& files_bbs_path,
-                              const std::string& download_file_name,
-                              long long& new_counter_value, long long duplicate_count);
+// One downloaded file of a list's batch and its downloads in this run.
+struct FileCount {
+    std::string_view name;
+    long long n;
+};
+
+// What counting in a list holds it in. A run over many lists passes the
+// same buffers each time, so that the lines keep their storage.
+struct ListBuffers {
+    std::string old_bytes, new_bytes, backup;
+    std::vector<std::string_view> views;
+    std::vector<std::string> lines;
+};
+
+// Counts consecutive files that live in one FILES.BBS in one copy of the
+// list (as this run has it) and puts the new list into the transaction.
+// What it holds is what rewriting it once per file would leave: the list
+// with every update, and a ".bak" holding it as it stood before the last
+// one. `outcomes` gets one entry per file when the result is ok.
+RewriteResult update_list(Env& env, Transaction& changes, const std::string& list_path,
+                          const UpdateOptions& options, const std::vector<FileCount>& files,
+                          ListBuffers& buffers, std::vector<DownloadOutcome>& outcomes);
 
 }  // namespace zunt

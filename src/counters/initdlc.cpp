@@ -328,11 +328,12 @@ InitResult init_files_bbs(InitContext& ctx, const std::string& list_path,
     const InitOptions options = init_options_from(ctx.settings);
     const InitHooks hooks = hooks_for(ctx, download_dir);
     forget_found_counts(ctx);
-    const RewriteResult r = rewrite_list_bytes(
-        ctx.env, list_path, Share::exclusive, ctx.old_bytes, ctx.new_bytes,
-        [&](std::string& old_bytes, std::string& new_bytes) {
-            rebuild_list_bytes(old_bytes, options, hooks, ctx.buffers, new_bytes);
-        });
+    RewriteResult r = read_list(ctx.env, ctx.changes, list_path, Share::exclusive, ctx.old_bytes);
+    if (r == RewriteResult::ok) {
+        ctx.new_bytes.clear();
+        rebuild_list_bytes(ctx.old_bytes, options, hooks, ctx.buffers, ctx.new_bytes);
+        r = stage_list(ctx.changes, list_path, ctx.new_bytes, ctx.old_bytes, nullptr);
+    }
     if (r == RewriteResult::ok) set_found_counts(ctx, download_dir);
     forget_found_counts(ctx);
     switch (r) {

@@ -16,6 +16,7 @@
 #include "counters/counter_field.h"
 #include "list/download_list.h"
 #include "platform/env.h"
+#include "platform/transaction.h"
 #include "config/activity_log.h"
 #include "stats/stat_table.h"
 
@@ -113,6 +114,7 @@ void rebuild_list_bytes(std::string& bytes, const InitOptions& options, const In
 // Everything the initialization of one list works with.
 struct InitContext {
     Env& env;
+    Transaction& changes;  // every new list goes in here
     const ControlSettings& settings;
     ActivityLog& log;
     StatTable& stats;  // counts are set here when a statistics file is configured
@@ -133,8 +135,8 @@ struct InitContext {
     std::vector<FoundCount> found_counts = {};
 };
 
-// Rewrites one FILES.BBS (held exclusively) so that the list exists complete
-// under its name at every moment; the previous list stays as its ".bak".
+// Puts the new content of one FILES.BBS (read held exclusively) into the
+// transaction; the previous list becomes its ".bak".
 InitResult init_files_bbs(InitContext& ctx, const std::string& list_path,
                           const std::string& download_dir);
 

@@ -1,16 +1,15 @@
-// Rewriting a FILES.BBS without ever losing it. At every moment, a crash or a
-// full disk included, the list exists complete under its own name, with its
-// old or its new content. On success the previous list is kept as the ".bak"
-// of the same base name (an older ".bak" is replaced).
+// A FILES.BBS read whole and its new content put into the run's
+// transaction: the list changes on disk only when the run commits, and the
+// previous list then becomes the ".bak" of the same base name (an older
+// ".bak" is replaced).
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/transaction.h"
 
 namespace zunt {
 
@@ -43,72 +42,19 @@ std::string join_list_lines(const std::vector<std::string>& lines);
 // The same, into `out` (emptied first), whose storage is reused.
 void join_list_lines(const std::vector<std::string>& lines, std::string& out);
 
-// Changes the list's lines in place.
-using LineTransform = std::function<void(std::vector<std::string>& lines)>;
+// Reads the list whole as this run has it: the new content the
+// transaction already holds for it, else the list on disk (held with
+// `share` while it is read). rename_failed when it cannot be opened (or
+// would be its own backup), read_failed when reading fails.
+RewriteResult read_list(Env& env, const Transaction& changes, const std::string& list_path,
+                        Share share, std::string& bytes);
 
-// Like LineTransform; it may also set `backup` to the bytes the ".bak" must
-// hold instead of the list as it stood on disk (for callers that apply
-// several updates in memory and write the list once).
-using StagedTransform =
-    std::function<void(std::vector<std::string>& lines, std::optional<std::string>& backup)>;
-
-// Reads the list whole (held with `share`), transforms its lines, writes them
-// to a temporary file beside it (every write checked, synced, closed), then
-// makes the old list the ".bak" and gives the new one the list's name. Any
-// failure leaves the list as it was and returns the code of the failing step;
-// the transform is not called when reading fails. A missing list leaves an
-// older backup untouched.
-RewriteResult rewrite_list(Env& env, const std::string& list_path, Share share,
-                           const LineTransform& transform);
-
-// Like rewrite_list, on the list's bytes: `transform` gets the list as read
-// in `old_bytes` (it may change them) and appends the new list's bytes to
-// `new_bytes` (empty when it is called). Both buffers are the caller's, so
-// that a run over many lists reuses their storage.
-using ByteTransform = std::function<void(std::string& old_bytes, std::string& new_bytes)>;
-RewriteResult rewrite_list_bytes(Env& env, const std::string& list_path, Share share,
-                                 std::string& old_bytes, std::string& new_bytes,
-                                 const ByteTransform& transform);
-
-// Where a streamed rewrite puts the new list's bytes, in order. Runs of the
-// old list that stay as they are may be put as one piece, straight from
-// what was read.
-class ListSink {
-public:
-    virtual ~ListSink() = default;
-    virtual void put(std::string_view bytes) = 0;
-};
-
-// The new list gathered in memory.
-class StringSink final : public ListSink {
-public:
-    explicit StringSink(std::string& out) : out_(out) {}
-    void put(std::string_view bytes) override { out_ += bytes; }
-
-private:
-    std::string& out_;
-};
-
-// Takes a run of whole lines of the list as read, each ending in LF but for
-// a last line of the list without one (its closing Ctrl-Z bytes already
-// gone), and puts each new line with its CR LF into the sink.
-using LineBlockStream = std::function<void(std::string_view lines, ListSink& sink)>;
-
-// Like rewrite_list, streamed: the list is handed to `per_block` in runs of
-// whole lines and never held whole in memory.
-RewriteResult rewrite_list_streamed(Env& env, const std::string& list_path, Share share,
-                                    const LineBlockStream& per_block);
-RewriteResult rewrite_list_staged(Env& env, const std::string& list_path, Share share,
-                                  const StagedTransform& transform);
-
-// What a staged rewrite holds a list in. A run over many lists passes the
-// same buffers each time, so that the lines keep their storage.
-struct StagedBuffers {
-    std::string old_bytes, new_bytes;
-    std::vector<std::string_view> views;
-    std::vector<std::string> lines;
-};
-RewriteResult rewrite_list_staged(Env& env, const std::string& list_path, Share share,
-                                  StagedBuffers& buffers, const StagedTransform& transform);
+// Puts the new list into the transaction, with its ".bak": `backup` when
+// given, else the list as it stood before (`old_bytes`, as read_list gave
+// them). create_failed when the new list cannot be written, rename_failed
+// when its backup cannot; then neither is in the transaction.
+RewriteResult stage_list(Transaction& changes, const std::string& list_path,
+                         std::string_view new_bytes, std::string_view old_bytes,
+                         const std::string* backup);
 
 }  // namespace zunt

@@ -271,14 +271,16 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     return {ScanStatus::scanned, work.count, 0};
 }
 
-std::vector<CommitFailure> commit_scan_positions(Env& env, ActivityLog& log, ScanStaging& staging,
-                                                 TextWriter* upload_log, DownloadSeq& downloads) {
-    std::vector<CommitFailure> failures;
+PositionsStaged stage_scan_positions(Transaction& changes, ActivityLog& log, ScanStaging& staging,
+                                     const std::optional<std::string>& upload_log_path,
+                                     DownloadSeq& downloads) {
+    PositionsStaged result;
+    std::vector<CommitFailure>& failures = result.failures;
     std::vector<bool> failed(staging.logs.size(), false);
     std::vector<bool> drop(downloads.size(), false);
     for (std::size_t i = 0; i < staging.logs.size(); ++i) {
         const StagedPosition& s = staging.logs[i];
-        Errno e = save_scan_position(env, s.position_path, s.position);
+        Errno e = changes.replace(s.position_path, encode_scan_position(s.position));
         if (e == 0) continue;
         failed[i] = true;
         for (const auto& [first, last] : s.downloads)
@@ -288,16 +290,16 @@ std::vector<CommitFailure> commit_scan_positions(Env& env, ActivityLog& log, Sca
                                     "%ld downloads of %s left for the next run",
                                     s.position_path.c_str(), e, s.counted, s.log_path.c_str()));
     }
-    if (upload_log) {
-        for (const StagedUpload& u : staging.uploads)
-            if (u.log < failed.size() && !failed[u.log]) upload_log->write_line(u.entry);
-    }
+    std::string lines;
+    for (const StagedUpload& u : staging.uploads)
+        if (u.log < failed.size() && !failed[u.log]) lines += u.entry + "\r\n";
+    if (upload_log_path && !lines.empty()) result.upload_error = changes.append(*upload_log_path, lines);
     if (!failures.empty()) {
         drop.flip();
         downloads.keep_if(drop);
     }
     staging = ScanStaging{};
-    return failures;
+    return result;
 }
 
 }  // namespace zunt

@@ -12,6 +12,7 @@
 #include "logscan/scan_position.h"
 #include "platform/env.h"
 #include "platform/text_io.h"
+#include "platform/transaction.h"
 #include "config/activity_log.h"
 
 namespace zunt {
@@ -69,12 +70,19 @@ struct CommitFailure {
     long dropped = 0;  // counted downloads left for the next run
 };
 
-// Writes every staged position file (atomically) and, for each log whose
-// file was written, its upload lines to `upload_log` (when given). A log
-// whose file cannot be written has its downloads taken out of `downloads`
-// and its uploads left out, so that the next run takes them once; a level-4
-// line says so. Must run before anything else changes `downloads`.
-std::vector<CommitFailure> commit_scan_positions(Env& env, ActivityLog& log, ScanStaging& staging,
-                                                 TextWriter* upload_log, DownloadSeq& downloads);
+struct PositionsStaged {
+    std::vector<CommitFailure> failures;
+    Errno upload_error = 0;  // the upload lines could not be written
+};
+
+// Puts every staged position file into the transaction and, for each log
+// whose file could be written, its upload lines, to be added to
+// `upload_log_path` (when given). A log whose file cannot be written has
+// its downloads taken out of `downloads` and its uploads left out, so that
+// the next run takes them once; a level-4 line says so. Must run before
+// anything else changes `downloads`.
+PositionsStaged stage_scan_positions(Transaction& changes, ActivityLog& log, ScanStaging& staging,
+                                     const std::optional<std::string>& upload_log_path,
+                                     DownloadSeq& downloads);
 
 }  // namespace zunt

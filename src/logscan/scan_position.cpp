@@ -67,10 +67,6 @@ std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path
     return decode_scan_position(bytes);
 }
 
-Errno save_scan_position(Env& env, const std::string& path, const ScanPosition& pos) {
-    return replace_file(env, path, encode_scan_position(pos));
-}
-
 bool has_position_file_extension(const std::string& log_path) {
     return lower_ascii(split_path(log_path).ext) == ".znt";
 }

@@ -40,9 +40,6 @@ std::optional<ScanPosition> decode_scan_position(std::string_view bytes);
 // leave the log for a later run instead. `error` is 0 otherwise.
 std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path, Errno& error);
 
-// Replaces the file atomically; 0 or the error number.
-Errno save_scan_position(Env& env, const std::string& path, const ScanPosition& pos);
-
 // A log whose own extension is ".znt" would be overwritten by its position file.
 bool has_position_file_extension(const std::string& log_path);
 

@@ -81,6 +81,18 @@ public:
     // where the file system has them, else a complete copy). Fails when
     // `link` exists.
     virtual Errno link_or_copy(const std::string& target, const std::string& link) = 0;
+    // The file `path` names: behind a symbolic link, the path of the file
+    // it leads to (as this Env takes it); else `path` itself. New content
+    // is written beside that file, so that replacing it never has to cross
+    // from one file system to another.
+    virtual std::string resolve_link(const std::string& path) { return path; }
+    // Puts the names in the directory `dir` (a path ending in a separator,
+    // or empty for the current directory) on the disk: a rename is only
+    // sure to outlast a power cut after this.
+    virtual Errno sync_directory(const std::string& dir) {
+        (void)dir;
+        return 0;
+    }
     // First ordinary file matching a path whose last element may hold "*"
     // and "?". ENOENT when none.
     virtual Errno find_first(const std::string& pattern, FoundFile& out) = 0;

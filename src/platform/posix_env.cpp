@@ -186,6 +186,30 @@ public:
         return copy_file(htarget, hlink);
     }
 
+    std::string resolve_link(const std::string& path) override {
+        std::string host;
+        struct stat st;
+        if (to_host_path(path, host) != 0 || ::lstat(host.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        char* real = ::realpath(host.c_str(), nullptr);
+        if (!real) return path;
+        std::string out = real;
+        std::free(real);
+        return out;
+    }
+
+    Errno sync_directory(const std::string& dir) override {
+        std::string host;
+        if (Errno e = to_host_path(dir.empty() ? "." : dir, host)) return fail(e);
+        const int fd = ::open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return fail(errno);
+        const int r = ::fsync(fd);
+        const Errno e = errno;
+        ::close(fd);
+        if (r != 0 && e != EINVAL && e != EROFS) return fail(e);
+        return 0;
+    }
+
     std::optional<FileId> file_id(const std::string& path) override {
         std::string host;
         struct stat st;
@@ -255,24 +279,15 @@ private:
     // The run never changes its directory: asked once.
     std::optional<std::string> cwd_;
 
-    // A file that replaces another takes over what the board relies on: a
-    // list reached through a symbolic link stays a link (its target is
-    // replaced), and the new file gets the old one's permissions and, when we
-    // may, its owner -- a scheduler running as root must not leave a list
-    // the board's own user can no longer rewrite. A second name of a live
-    // file (a backup made by linking) is left alone.
-    void keep_target_identity(const std::string& from, std::string& to) {
+    // A file that replaces another takes over what the board relies on:
+    // the old one's permissions and, when we may, its owner -- a scheduler
+    // running as root must not leave a list the board's own user can no
+    // longer rewrite. A second name of a live file (a backup made by
+    // linking) is left alone.
+    void keep_target_identity(const std::string& from, const std::string& to) {
         struct stat src, dst;
         if (::lstat(from.c_str(), &src) != 0 || !S_ISREG(src.st_mode) || src.st_nlink != 1) return;
-        if (::lstat(to.c_str(), &dst) != 0) return;
-        if (S_ISLNK(dst.st_mode)) {
-            char* real = ::realpath(to.c_str(), nullptr);
-            if (!real) return;
-            to = real;
-            std::free(real);
-            if (::stat(to.c_str(), &dst) != 0) return;
-        }
-        if (!S_ISREG(dst.st_mode)) return;
+        if (::lstat(to.c_str(), &dst) != 0 || !S_ISREG(dst.st_mode)) return;
         // Mostly the modes already agree: the new file was made under the
         // same umask as the old.
         if ((src.st_mode & 07777) != (dst.st_mode & 07777) &&

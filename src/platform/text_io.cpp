@@ -197,21 +197,4 @@ Errno read_whole_file(Env& env, const std::string& path, Share share, std::strin
 
 std::string temp_name_for(const std::string& path) { return path + ".~zt"; }
 
-Errno replace_file(Env& env, const std::string& path, std::string_view bytes) {
-    const std::string tmp = temp_name_for(path);
-    std::unique_ptr<File> f;
-    Errno e = env.open(tmp, Access::create, Share::exclusive, f);
-    if (e == 0) e = f->write(bytes.data(), bytes.size());
-    if (e == 0) e = f->sync();
-    if (e == 0) e = f->close();
-    f.reset();
-    if (e == 0) e = env.rename(tmp, path);
-    if (e != 0) {
-        Errno keep = e;
-        env.remove(tmp);
-        env.set_last_error(keep);
-    }
-    return e;
-}
-
 }  // namespace zunt

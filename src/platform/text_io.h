@@ -85,11 +85,6 @@ private:
 // Reads a whole file as bytes.
 Errno read_whole_file(Env& env, const std::string& path, Share share, std::string& out);
 
-// Replaces `path` with `bytes` so that the file always exists complete under
-// its name, old or new: the bytes go to a temporary file beside it, which is
-// synced, closed and renamed over `path`.
-Errno replace_file(Env& env, const std::string& path, std::string_view bytes);
-
 // The name of the temporary file used beside `path` while it is replaced.
 std::string temp_name_for(const std::string& path);
 

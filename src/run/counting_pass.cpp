@@ -126,11 +126,9 @@ void report_update(RunContext& ctx, const PassTables& t, const FileJob& job,
 }
 
 // Consecutive files that live in one FILES.BBS are counted in one copy of
-// the list held in memory, and the list is written once. What ends on disk
-// is what rewriting it once per file would leave: the list with every
-// update, and a ".bak" holding it as it stood before the last one. The
-// files' lines wait until the write is done, so a failed write reports each
-// of them as the list's failure, as a rewrite per file would.
+// the list (update_list). The files' lines wait until the list is in the
+// transaction, so a list that cannot be written reports each of them as
+// the list's failure, as a rewrite per file would.
 class ListCounter {
 public:
     ListCounter(RunContext& ctx, const PassTables& tables)
@@ -148,19 +146,19 @@ public:
 
     void flush() {
         if (batch_.empty()) return;
-        std::vector<DownloadOutcome> outcomes;
-        const RewriteResult written = rewrite_list_staged(
-            ctx_.env, batch_.front().files_bbs_path, Share::deny_write, buffers_,
-            [&](std::vector<std::string>& lines, std::optional<std::string>& backup) {
-                apply_all(lines, backup, outcomes);
-            });
+        files_.clear();
+        for (const FileJob& job : batch_) names_.push_back(job.file_name());
+        for (std::size_t i = 0; i < batch_.size(); ++i) files_.push_back({names_[i], batch_[i].count});
+        const RewriteResult written = update_list(ctx_.env, tables_.changes, batch_.front().files_bbs_path,
+                                                  options_, files_, buffers_, outcomes_);
         for (std::size_t i = 0; i < batch_.size(); ++i) {
             DownloadOutcome outcome{static_cast<UpdateResult>(static_cast<int>(written)), 0};
-            if (written == RewriteResult::ok) outcome = outcomes[i];
+            if (written == RewriteResult::ok) outcome = outcomes_[i];
             report_location(ctx_, batch_[i]);
             report_update(ctx_, tables_, batch_[i], outcome);
         }
         batch_.clear();
+        names_.clear();
     }
 
 private:
@@ -169,21 +167,14 @@ private:
                ctx_.env.path_key(a.files_bbs_path) == ctx_.env.path_key(b.files_bbs_path);
     }
 
-    void apply_all(std::vector<std::string>& lines, std::optional<std::string>& backup,
-                   std::vector<DownloadOutcome>& outcomes) const {
-        outcomes.clear();
-        ListUpdate update(lines, options_);
-        for (std::size_t i = 0; i < batch_.size(); ++i) {
-            if (i + 1 == batch_.size() && i > 0) backup = join_list_lines(lines);
-            outcomes.push_back(update.apply(batch_[i].file_name(), batch_[i].count));
-        }
-    }
-
     RunContext& ctx_;
     const PassTables& tables_;
     const UpdateOptions options_;
     std::vector<FileJob> batch_;
-    StagedBuffers buffers_;
+    std::vector<std::string> names_;
+    std::vector<FileCount> files_;
+    std::vector<DownloadOutcome> outcomes_;
+    ListBuffers buffers_;
 };
 
 }  // namespace

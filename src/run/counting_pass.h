@@ -7,6 +7,7 @@
 #include "areas/area_table.h"
 #include "areas/maxfiles_index.h"
 #include "list/download_seq.h"
+#include "platform/transaction.h"
 #include "run/driver.h"
 #include "stats/stat_table.h"
 
@@ -26,6 +27,7 @@ struct PassTables {
     const AreaConfig& areas;
     const MaxfilesIndex* maxfiles;  // null when maxfiles.idx is not configured
     StatTable* stats;               // null when no statistics file is configured
+    Transaction& changes;           // the run's changes of the lists
 };
 
 // Runs the pass over `downloads` (which it releases at its end) and returns

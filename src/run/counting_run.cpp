@@ -60,27 +60,33 @@ void scan_logs(RunContext& ctx, CountingWork& w) {
     for (const std::string& path : ctx.settings.log_list) scan_one_log(ctx, path, w);
 }
 
-// The one point where the logs' new positions and their upload lines are
-// written. The upload log stays open until here so that its lines go out
-// together with the positions they belong to.
-void commit_positions(RunContext& ctx, CountingWork& w) {
-    std::vector<CommitFailure> failures = commit_scan_positions(
-        ctx.env, ctx.log, w.staging, ctx.upload_log.get(), w.downloads);
-    for (const CommitFailure& f : failures) {
+// The logs' new positions and their upload lines join the run's changes:
+// they are made together with the counts they belong to.
+void stage_positions(RunContext& ctx, CountingWork& w) {
+    const PositionsStaged staged = stage_scan_positions(ctx.changes, ctx.log, w.staging,
+                                                        ctx.settings.upload_log_path, w.downloads);
+    for (const CommitFailure& f : staged.failures) {
         ctx.console(strprintf("  Couldn't write %s, downloads of %s left for the next run\n",
                               f.position_path.c_str(), f.log_path.c_str()));
         ctx.state.files_processed -= f.dropped;
+    }
+    if (staged.upload_error != 0) {
+        const char* path = ctx.settings.upload_log_path->c_str();
+        const std::string text = ctx.env.error_text(staged.upload_error);
+        ctx.console(strprintf("  Error writing upload log file %s: %s\n", path, text.c_str()));
+        ctx.log.write(kError, strprintf("ZUNT Couldn't write upload log file %s: %s", path, text.c_str()));
     }
     if (ctx.settings.upload_log_path) ctx.close_upload_log();
 }
 
 int nothing_to_do(RunContext& ctx) {
+    const bool saved = commit_changes(ctx);
     ctx.progress("Nothing to do!\n\n");
     if (ctx.log.is_open()) {
         log_debug_count(ctx);
         ctx.log.close(strprintf("ZUNT End. %ld files processed", ctx.state.files_processed));
     }
-    return 0;
+    return saved ? 0 : 1;
 }
 
 // After the pass: the statistics go back to disk, then the End line with
@@ -89,6 +95,7 @@ int finish_run(RunContext& ctx, CountingWork& w, std::int64_t start) {
     const ControlSettings& s = ctx.settings;
     if (ctx.log.is_open() && s.debug_mode && s.statistics_path) log_stat_buckets(ctx.log, w.stats);
     if (s.statistics_path) write_statistics_step(ctx, w.stats, StatWriteLogging::step_and_failure);
+    const bool saved = commit_changes(ctx);
     ctx.progress("Cleaning up, done!\n\n");
     if (s.debug_mode) ctx.log.write(kDebug, "ZUNT [Debug] Deallocating used memory");
     release_area_config(w.areas);
@@ -100,7 +107,7 @@ int finish_run(RunContext& ctx, CountingWork& w, std::int64_t start) {
         ctx.log.close(strprintf("ZUNT End. %ld files processed (%ld files/s)", files,
                                 files_per_second(files, start, end)));
     }
-    return 0;
+    return saved ? 0 : 1;
 }
 
 int run_steps(RunContext& ctx, CountingWork& w) {
@@ -112,15 +119,15 @@ int run_steps(RunContext& ctx, CountingWork& w) {
     }
     scan_logs(ctx, w);
     if (ctx.state.files_processed == 0) {
-        commit_positions(ctx, w);
+        stage_positions(ctx, w);
         return nothing_to_do(ctx);
     }
     // The area configuration and maxfiles.idx load before this commit, so
     // that a failure there leaves every log to be read again next run.
     if (int code = load_areas_step(ctx, w.areas, w.maxfiles); code >= 0) return code;
-    commit_positions(ctx, w);
+    stage_positions(ctx, w);
     const PassTables tables{w.areas, ctx.settings.maxfiles_idx_path ? &w.maxfiles : nullptr,
-                            stats ? &w.stats : nullptr};
+                            stats ? &w.stats : nullptr, ctx.changes};
     const std::int64_t start = counting_pass(ctx, w.downloads, tables);
     return finish_run(ctx, w, start);
 }

@@ -12,8 +12,6 @@
 namespace zunt {
 
 void RunContext::close_upload_log() {
-    if (upload_log) upload_log->flush();
-    upload_log.reset();
     if (upload_log_file) upload_log_file->close();
     upload_log_file.reset();
 }
@@ -37,6 +35,65 @@ void RunContext::console_system_error(std::string_view text) {
     env.err(line);
 }
 
+namespace {
+
+// Upload lines only inform: a failure to add them is reported and the run
+// goes on.
+void report_upload_failure(RunContext& ctx, const CommitReport& report) {
+    if (report.append_error == 0) return;
+    const std::string text = ctx.env.error_text(report.append_error);
+    ctx.console(strprintf("  Error writing upload log file %s: %s\n", report.append_path.c_str(),
+                          text.c_str()));
+    ctx.log.write(kError, strprintf("ZUNT Couldn't write upload log file %s: %s",
+                                    report.append_path.c_str(), text.c_str()));
+}
+
+// Carries out the changes of a run that was stopped after its commit,
+// before this run reads anything. False after the failure stop.
+bool finish_interrupted_run(RunContext& ctx) {
+    CommitReport report;
+    const std::string journal = journal_path_for(ctx.state.control_file_path);
+    switch (roll_forward(ctx.env, journal, report)) {
+        case RollForward::nothing:
+            return true;
+        case RollForward::finished:
+            ctx.console("  Finished the changes of an interrupted run\n");
+            ctx.log.write(kWorkaround, "ZUNT Finished the changes of an interrupted run (" + journal + ")");
+            report_upload_failure(ctx, report);
+            return true;
+        case RollForward::failed:
+            break;
+    }
+    ctx.env.set_last_error(report.error);
+    ctx.console_system_error("  Couldn't finish the changes of an interrupted run");
+    failure_stop(ctx, "",
+                 strprintf("ZUNT Couldn't finish the changes of an interrupted run (%s), rc=%d",
+                           journal.c_str(), report.error),
+                 "ZUNT End.");
+    return false;
+}
+
+}  // namespace
+
+bool commit_changes(RunContext& ctx) {
+    const CommitReport report = ctx.changes.commit();
+    report_upload_failure(ctx, report);
+    if (report.result == CommitResult::done) return true;
+    ctx.env.set_last_error(report.error);
+    if (report.result == CommitResult::not_saved) {
+        ctx.console_system_error("  Couldn't save the changes of this run");
+        ctx.log.write(kError, strprintf("ZUNT Couldn't save the changes of this run, rc=%d - "
+                                        "nothing was changed",
+                                        report.error));
+    } else {
+        ctx.console_system_error("  Couldn't finish the changes of this run");
+        ctx.log.write(kError, strprintf("ZUNT Couldn't finish the changes of this run, rc=%d - "
+                                        "the next run finishes them",
+                                        report.error));
+    }
+    return false;
+}
+
 int failure_stop(RunContext& ctx, std::string_view console_text, std::string_view log_line,
                  std::string_view end_line) {
     if (!console_text.empty()) ctx.console(console_text);
@@ -54,16 +111,16 @@ constexpr const char* kBeginLine = "ZUNT Begin, ZUNT 1.30.wb";
 
 // The control file's path and the switches. Returns -1 to go on, else the
 // exit code (0 after the help text).
-int take_command_line(RunContext& ctx, int argc, char** argv) {
-    ctx.state.control_file_path = default_control_file_path(argc > 0 ? argv[0] : "");
+int take_command_line(Env& env, RunState& state, int argc, char** argv) {
+    state.control_file_path = default_control_file_path(argc > 0 ? argv[0] : "");
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     std::string bad;
-    switch (parse_switches(args, ctx.state, bad)) {
+    switch (parse_switches(args, state, bad)) {
         case SwitchResult::go_on: return -1;
-        case SwitchResult::help: ctx.env.out(kHelpText); return 0;
-        case SwitchResult::illegal: ctx.console(illegal_switch_message(bad)); return 1;
-        case SwitchResult::path_too_long: ctx.console(path_too_long_message()); return 1;
+        case SwitchResult::help: env.out(kHelpText); return 0;
+        case SwitchResult::illegal: env.err(illegal_switch_message(bad)); return 1;
+        case SwitchResult::path_too_long: env.err(path_too_long_message()); return 1;
     }
     return 1;
 }
@@ -99,7 +156,6 @@ bool open_upload_log(RunContext& ctx) {
         return false;
     }
     ctx.upload_log_file = std::move(file);
-    ctx.upload_log = std::make_unique<TextWriter>(*ctx.upload_log_file);
     return true;
 }
 
@@ -119,9 +175,11 @@ bool take_run_lock(RunContext& ctx, std::unique_ptr<File>& holder) {
 int run_zunt(Env& env, int argc, char** argv) {
     list_node_count = 0;
     std::unique_ptr<File> run_lock;  // held until the run and its logs have ended
-    RunContext ctx(env);
     env.out(kBanner);
-    if (int code = take_command_line(ctx, argc, argv); code >= 0) return code;
+    RunState state;
+    if (int code = take_command_line(env, state, argc, argv); code >= 0) return code;
+    RunContext ctx(env, journal_path_for(state.control_file_path));
+    ctx.state = state;
     if (!read_config(ctx)) return 1;
     if (!take_run_lock(ctx, run_lock)) return 1;
     if (ctx.settings.activity_log_path &&
@@ -130,6 +188,7 @@ int run_zunt(Env& env, int argc, char** argv) {
         return 1;
     }
     if (ctx.settings.upload_log_path && !open_upload_log(ctx)) return 1;
+    if (!finish_interrupted_run(ctx)) return 1;
     if (ctx.state.init_run) return initialization_run(ctx);
     if (ctx.state.stat_output_run) return statistics_output_run(ctx);
     return counting_run(ctx);

@@ -7,7 +7,7 @@
 
 #include "config/settings.h"
 #include "platform/env.h"
-#include "platform/text_io.h"
+#include "platform/transaction.h"
 #include "config/activity_log.h"
 
 namespace zunt {
@@ -24,14 +24,15 @@ struct RunState {
 
 // Everything one run works with, passed explicitly.
 struct RunContext {
-    explicit RunContext(Env& e) : env(e) {}
+    RunContext(Env& e, const std::string& journal_path) : env(e), changes(e, journal_path) {}
     Env& env;
     ControlSettings settings;
     RunState state;
     ActivityLog log;
     // Open from start-up until the counting run has scanned its logs.
     std::unique_ptr<File> upload_log_file;
-    std::unique_ptr<TextWriter> upload_log;
+    // What the run changes on the board, made all at once by commit_changes.
+    Transaction changes;
 
     void close_upload_log();
     // Console text on standard error.
@@ -50,6 +51,10 @@ int run_zunt(Env& env, int argc, char** argv);
 // code 1 (returned). Empty texts are left out.
 int failure_stop(RunContext& ctx, std::string_view console_text, std::string_view log_line,
                  std::string_view end_line);
+
+// Makes the run's changes; a failure is reported (console and level-4 log
+// line). False when they were not all made.
+bool commit_changes(RunContext& ctx);
 
 // The three runs; each returns the exit code.
 int counting_run(RunContext& ctx);

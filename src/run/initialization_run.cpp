@@ -66,7 +66,7 @@ int initialization_run(RunContext& ctx) {
         ctx.progress("Reading area config\n");
         ctx.log.write(kStep, "ZUNT Reading area configuration into memory");
     }
-    InitContext init{ctx.env, s, ctx.log, stats};
+    InitContext init{ctx.env, ctx.changes, s, ctx.log, stats};
     const AreaResult result = init_all_areas(init, ctx.state.files_processed);
     if (int code = area_failure(ctx, result); code >= 0) return code;
 
@@ -74,10 +74,11 @@ int initialization_run(RunContext& ctx) {
     // write is on record too; the console shows the same lines in the same
     // order either way.
     if (s.statistics_path) write_statistics_step(ctx, stats, StatWriteLogging::failure_only);
+    const bool saved = commit_changes(ctx);
     if (ctx.log.is_open()) ctx.log.close(areas_end_line(ctx));
     ctx.progress("Cleaning up, done!\n\n");
     ctx.close_upload_log();
-    return 0;
+    return saved ? 0 : 1;
 }
 
 }  // namespace zunt

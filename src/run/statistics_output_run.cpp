@@ -45,9 +45,12 @@ int statistics_output_run(RunContext& ctx) {
     if (!s.bbs_out_path || !s.text_out_path || !s.statistics_path)
         return failure_stop(ctx, "  TextOut or BBSOut or Statfile not defined in zunt.ctl\n",
                             "TextOut or BBSOut or Statfile not defined in zunt.ctl", "ZUNT End.");
-    TopFilesResult result =
-        write_top_files(ctx.env, s, [&ctx](std::string_view text) { ctx.progress(text); });
+    TopFilesResult result = write_top_files(ctx.env, ctx.changes, s,
+                                            [&ctx](std::string_view text) { ctx.progress(text); });
+    // A text bulletin written before the board bulletin failed stays written.
+    const bool saved = commit_changes(ctx);
     if (result != TopFilesResult::written) return report_top_files_failure(ctx, result);
+    if (!saved) return failure_stop(ctx, "", "", "ZUNT End.");
     ctx.progress("Cleaning up, done!\n\n");
     if (ctx.log.is_open()) ctx.log.close("ZUNT End.");
     ctx.close_upload_log();

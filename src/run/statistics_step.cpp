@@ -37,7 +37,7 @@ bool write_statistics_step(RunContext& ctx, const StatTable& table, StatWriteLog
     ctx.progress("Writing statistics...\n");
     if (logging == StatWriteLogging::step_and_failure)
         ctx.log.write(kStep, "ZUNT Writing statistics back to disk");
-    if (write_statistics(ctx.env, ctx.settings.statistics_path.value_or(""), table) ==
+    if (write_statistics(ctx.changes, ctx.settings.statistics_path.value_or(""), table) ==
         StatWriteResult::written)
         return true;
     ctx.console("  Error writing statistics!\n");

@@ -22,8 +22,8 @@ enum class StatWriteLogging {
     failure_only,      // initialization run: only a failure line
 };
 
-// Writes `table` back to `statistics_path`; a failure is reported and the
-// run goes on. Returns true when the file was written.
+// Puts `table` into the run's changes as the new `statistics_path`; a
+// failure is reported and the run goes on. Returns true when it is in.
 bool write_statistics_step(RunContext& ctx, const StatTable& table, StatWriteLogging logging);
 
 }  // namespace zunt

@@ -221,9 +221,9 @@ StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, cons
     return StatUpdateResult::recorded;
 }
 
-StatWriteResult write_statistics(Env& env, const std::string& path, const StatTable& table) {
+StatWriteResult write_statistics(Transaction& changes, const std::string& path, const StatTable& table) {
     try {
-        if (replace_file(env, path, encode_statistics(table)) != 0) return StatWriteResult::failed;
+        if (changes.replace(path, encode_statistics(table)) != 0) return StatWriteResult::failed;
     } catch (const std::bad_alloc&) {
         return StatWriteResult::failed;
     }

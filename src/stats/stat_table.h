@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/transaction.h"
 #include "config/activity_log.h"
 
 namespace zunt {
@@ -87,9 +88,9 @@ StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, cons
 
 enum class StatWriteResult { written = 0, failed = 1 };
 
-// Replaces the statistics file with the table; the old file stays intact
-// when the new one cannot be written completely.
-StatWriteResult write_statistics(Env& env, const std::string& path, const StatTable& table);
+// Puts the table into the transaction as the statistics file's new content;
+// failed when it cannot be written, and then nothing of it is left.
+StatWriteResult write_statistics(Transaction& changes, const std::string& path, const StatTable& table);
 
 // One debug line per bucket with its number of entries.
 void log_stat_buckets(ActivityLog& log, const StatTable& table);

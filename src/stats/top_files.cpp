@@ -153,12 +153,12 @@ std::string format_board_bulletin(const std::vector<TopEntry>& sorted, const Con
     return out;
 }
 
-TopFilesResult write_top_files_output(Env& env, const ControlSettings& settings,
+TopFilesResult write_top_files_output(Transaction& changes, const ControlSettings& settings,
                                       const std::vector<TopEntry>& sorted) {
     try {
-        if (replace_file(env, settings.text_out_path.value_or(""), format_text_bulletin(sorted, settings)))
+        if (changes.replace(settings.text_out_path.value_or(""), format_text_bulletin(sorted, settings)))
             return TopFilesResult::text_write_failed;
-        if (replace_file(env, settings.bbs_out_path.value_or(""), format_board_bulletin(sorted, settings)))
+        if (changes.replace(settings.bbs_out_path.value_or(""), format_board_bulletin(sorted, settings)))
             return TopFilesResult::board_write_failed;
     } catch (const std::bad_alloc&) {
         return TopFilesResult::memory;
@@ -166,7 +166,7 @@ TopFilesResult write_top_files_output(Env& env, const ControlSettings& settings,
     return TopFilesResult::written;
 }
 
-TopFilesResult write_top_files(Env& env, const ControlSettings& settings,
+TopFilesResult write_top_files(Env& env, Transaction& changes, const ControlSettings& settings,
                                const std::function<void(std::string_view)>& progress) {
     progress("Reading statistics...\n");
     std::vector<TopEntry> entries;
@@ -175,7 +175,7 @@ TopFilesResult write_top_files(Env& env, const ControlSettings& settings,
     progress("Sorting downloads...\n");
     sort_top_files(entries);
     progress("Writing output files...\n");
-    return write_top_files_output(env, settings, entries);
+    return write_top_files_output(changes, settings, entries);
 }
 
 }  // namespace zunt

@@ -10,6 +10,7 @@
 
 #include "config/settings.h"
 #include "platform/env.h"
+#include "platform/transaction.h"
 
 namespace zunt {
 
@@ -43,13 +44,13 @@ std::string centre_text(std::string_view text, std::size_t width);
 std::string format_text_bulletin(const std::vector<TopEntry>& sorted, const ControlSettings& settings);
 std::string format_board_bulletin(const std::vector<TopEntry>& sorted, const ControlSettings& settings);
 
-// Writes the text bulletin, then the board bulletin, each replaced whole.
-TopFilesResult write_top_files_output(Env& env, const ControlSettings& settings,
+// Puts the text bulletin, then the board bulletin, into the transaction.
+TopFilesResult write_top_files_output(Transaction& changes, const ControlSettings& settings,
                                       const std::vector<TopEntry>& sorted);
 
 // The whole report: collect, sort, write. `progress` receives the progress
 // texts ("Reading statistics...\n" and so on) at the moment they are due.
-TopFilesResult write_top_files(Env& env, const ControlSettings& settings,
+TopFilesResult write_top_files(Env& env, Transaction& changes, const ControlSettings& settings,
                                const std::function<void(std::string_view)>& progress);
 
 }  // namespace zunt

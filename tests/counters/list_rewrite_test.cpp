@@ -5,6 +5,7 @@
 #include "areas/area_test_util.h"
 #include "config/settings.h"
 #include "counters/files_bbs_update.h"
+#include "support/count_once.h"
 #include "support/fault_env.h"
 
 namespace zunt {
@@ -50,7 +51,7 @@ TEST(ListRewrite, ExactBytesAndBackup) {
     dir.write("files.bbs", old_list);
     dir.write("files.bak", "an older backup");
     long long count = 0;
-    EXPECT_EQ(update_files_bbs(default_env(), style1(), dir.path("files.bbs"), "tool.zip", count, 2), UpdateResult::ok);
+    EXPECT_EQ(testing::count_once(default_env(), style1(), dir.path("files.bbs"), "tool.zip", count, 2), UpdateResult::ok);
     EXPECT_EQ(count, 43);
     EXPECT_EQ(slurp(dir.path("files.bbs")),
               "-- Utilities --\r\n\r\nTOOL.ZIP  [ 43] Nice tool\r\n  continued\r\n"
@@ -91,42 +92,13 @@ TEST(ListRewrite, CodesOfTheUpdate) {
         if (c.bak) dir.write("files.bak", c.bak);
         NoCreateEnv no_create(default_env());
         long long count = -1;
-        EXPECT_EQ(update_files_bbs(c.no_create ? no_create : default_env(), style1(), dir.path(c.target), c.file, count, 1),
+        EXPECT_EQ(testing::count_once(c.no_create ? no_create : default_env(), style1(), dir.path(c.target), c.file, count, 1),
                   c.code) << c.file;
         EXPECT_EQ(count, -1);  // only a raised counter sets it
         if (c.list_after) { EXPECT_EQ(slurp(dir.path("files.bbs")), c.list_after); }
         if (c.bak_after) { EXPECT_EQ(slurp(dir.path("files.bak")), c.bak_after); }
         EXPECT_EQ(file_count(dir), c.files);
     }
-}
-
-// The byte rewrite reuses the caller's buffers from one list to the next: a
-// long list read first must leave nothing behind in a shorter one.
-TEST(ListRewrite, BytesRewriteReusesItsBuffers) {
-    testing::ScratchDir dir("bytes");
-    const std::string lists[] = {std::string(200000, 'x') + "\r\nend", "short\n", ""};
-    std::string old_bytes, new_bytes;
-    int calls = 0;
-    for (const std::string& list : lists) {
-        dir.write("files.bbs", list);
-        EXPECT_EQ(rewrite_list_bytes(default_env(), dir.path("files.bbs"), Share::exclusive, old_bytes, new_bytes,
-                                     [&](std::string& in, std::string& out) {
-                                         ++calls;
-                                         EXPECT_EQ(in, list);
-                                         EXPECT_TRUE(out.empty());
-                                         out = "<" + in + ">";
-                                     }),
-                  RewriteResult::ok);
-        EXPECT_EQ(slurp(dir.path("files.bbs")), "<" + list + ">");
-        EXPECT_EQ(slurp(dir.path("files.bak")), list);
-        EXPECT_EQ(file_count(dir), 2u);
-    }
-    // A missing list is not transformed and leaves the backup alone.
-    EXPECT_EQ(rewrite_list_bytes(default_env(), dir.path("gone.bbs"), Share::exclusive, old_bytes, new_bytes,
-                                 [&](std::string&, std::string&) { ++calls; }),
-              RewriteResult::rename_failed);
-    EXPECT_EQ(calls, 3);
-    EXPECT_EQ(slurp(dir.path("files.bak")), "");
 }
 
 }  // namespace

@@ -33,11 +33,9 @@ protected:
         alog.open(env, dir.path("zunt.log"), "ZUNT Begin", false);
         for (const std::string& name : logs)
             counts.push_back(scan_log(env, settings, alog, force, dir.path(name), downloads, staging).count);
-        std::unique_ptr<File> f;
-        env.open(dir.path("uploads.log"), Access::append, Share::deny_none, f);
-        TextWriter uploads(*f);
-        failures = commit_scan_positions(env, alog, staging, &uploads, downloads);
-        uploads.flush();
+        Transaction changes(env, dir.path("zunt.jnl"));
+        failures = stage_scan_positions(changes, alog, staging, dir.path("uploads.log"), downloads).failures;
+        changes.commit();
         alog.close("ZUNT End");
         return counts;
     }

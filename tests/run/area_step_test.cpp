@@ -18,7 +18,7 @@ struct StepRun {
 
 StepRun run_step(const ControlSettings& settings, const testing::ScratchDir& dir) {
     testing::FaultEnv env(default_env());
-    RunContext ctx(env);
+    RunContext ctx(env, dir.path("zunt.jnl"));
     ctx.settings = settings;
     ctx.log.open(env, dir.path("zunt.log"), "ZUNT Begin", false);
     AreaConfig areas;

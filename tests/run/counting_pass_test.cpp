@@ -7,6 +7,7 @@
 #include "areas/area_test_util.h"
 #include "platform/path_key.h"
 #include "counters/files_bbs_update.h"
+#include "support/count_once.h"
 #include "support/fault_env.h"
 
 namespace zunt {
@@ -59,14 +60,16 @@ struct PassRun {
 PassRun run_pass(Env& base, const ControlSettings& settings, const AreaConfig& areas,
                  const std::vector<std::string>& downloads, bool no_sort = false) {
     testing::FaultEnv env(base);
-    RunContext ctx(env);
+    testing::ScratchDir journal("pass_journal");
+    RunContext ctx(env, journal.path("zunt.jnl"));
     ctx.settings = settings;
     ctx.state.no_sort = no_sort;
     list_node_count = 0;
     DownloadSeq list;
     fill(list, downloads);
     StatTable stats;
-    counting_pass(ctx, list, PassTables{areas, nullptr, &stats});
+    counting_pass(ctx, list, PassTables{areas, nullptr, &stats, ctx.changes});
+    commit_changes(ctx);
     return PassRun{env.err_text, list_node_count};
 }
 
@@ -98,7 +101,7 @@ TEST(CountingPass, OneWritePerListMatchesARewritePerFile) {
         EXPECT_EQ(r.nodes_after, 0);
         for (std::size_t i = 0; i < n; ++i) {
             long long value = 0;
-            update_files_bbs(default_env(), s, single.path("files.bbs"), files[i], value, 1);
+            testing::count_once(default_env(), s, single.path("files.bbs"), files[i], value, 1);
         }
         for (const char* f : {"files.bbs", "files.bak"})
             EXPECT_EQ(testing::slurp(batched.path(f)), testing::slurp(single.path(f))) << f << " " << n;
@@ -152,7 +155,7 @@ TEST(CountingPass, ExhaustedMemoryCommitsNothing) {
     testing::ScratchDir dir("pass_memory");
     dir.write("max.log", "* 16 Dec 04:59:11 MAX  DL-Z d:\\files\\a.zip\r\n");
     ExhaustingEnv env(default_env());
-    RunContext ctx(env);
+    RunContext ctx(env, dir.path("zunt.jnl"));
     ctx.settings.log_list = {dir.path("max.log")};
     ctx.settings.mailer_strings = {"DL-"};
     ctx.settings.ascii_area_path = dir.path("areas.txt");

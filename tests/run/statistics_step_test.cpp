@@ -23,7 +23,7 @@ const std::string kEnd = line('+', "End.") + "\r\n";
 template <class Step>
 std::string with_log(const testing::ScratchDir& dir, StepEnv& env, const std::string& stats, Step step) {
     std::filesystem::remove(dir.path("zunt.log"));
-    RunContext ctx(env);
+    RunContext ctx(env, dir.path("zunt.jnl"));
     ctx.settings.statistics_path = stats;
     EXPECT_EQ(ctx.log.open(env, dir.path("zunt.log"), "ZUNT Begin", false), 0);
     step(ctx);

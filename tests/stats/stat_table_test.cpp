@@ -128,7 +128,9 @@ TEST(StatTable, MissingFileIsToldApartFromFailures) {
     StatTable t;
     EXPECT_EQ(read_statistics(default_env(), path, t), StatReadResult::missing);
     update_stat_entry(t, "c:\\a.zip", std::string("c:\\a.zip"), StatUpdate::add, 2, 5);
-    ASSERT_EQ(write_statistics(default_env(), path, t), StatWriteResult::written);
+    Transaction changes(default_env(), dir.path("zunt.jnl"));
+    ASSERT_EQ(write_statistics(changes, path, t), StatWriteResult::written);
+    ASSERT_EQ(changes.commit().result, CommitResult::done);
     for (long n = 1; n <= 2; ++n) {  // open, read
         testing::FaultEnv env(default_env(), n);
         EXPECT_EQ(read_statistics(env, path, t), StatReadResult::open_failed) << n;

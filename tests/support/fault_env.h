@@ -51,6 +51,11 @@ public:
         return pass(base_.link_or_copy(target, link));
     }
     std::string path_key(const std::string& path) override { return base_.path_key(path); }
+    std::string resolve_link(const std::string& path) override { return base_.resolve_link(path); }
+    Errno sync_directory(const std::string& dir) override {
+        if (strike()) return fail(EIO);
+        return pass(base_.sync_directory(dir));
+    }
     Errno find_first(const std::string& pattern, FoundFile& out) override {
         return pass(base_.find_first(pattern, out));
     }
