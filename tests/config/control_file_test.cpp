@@ -96,7 +96,8 @@ TEST(ExpandEnvironment, Table) {
     const std::pair<const char*, const char*> cases[] = {
         {"X%Bbs%Y", "xc:\\bbsy"}, {"%nope%", "envnotfound"}, {"100%%", "100%"}, {"a%b c%d", "a%b c%d"},
         {"end%bbs", "end%bbs"},   {"%", "%"},                {"%empty%x", "x"}, {"%a\tb%bbs%", "%a\tbc:\\bbs"},
-        {"%%%bbs%", "%c:\\bbs"},
+        {"%%%bbs%", "%c:\\bbs"}, {"%a\fb%bbs%", "%a\fbc:\\bbs"}, {"%a\rb%bbs%", "%a\rbc:\\bbs"},
+        {"%a\vb%bbs%", "%a\vbc:\\bbs"}, {"%a\nb%bbs%", "%a\nbc:\\bbs"},
     };
     for (auto [in, want] : cases) {
         std::string t = in;

@@ -183,20 +183,25 @@ TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
         std::string middle;
         bool remember;   // a .znt names the middle line at another offset
         long first, end;  // the downloads [first, end) are taken
+        long total;       // downloads in the log
         const char* uploads;
     };
     const Case cases[] = {
-        {"whole", 60000, board("Caller logged off"), false, 0, 120000,
+        {"whole", 60000, board("Caller logged off"), false, 0, 120000, 120000,
          "(by Joe Bloggs)(by Joe Bloggs)(by Joe Bloggs)"},
-        {"remembered line", 60000, remembered + "\r\n", true, 60000, 120000, "(by )"},
-        {"Ctrl-Z", 30000, "\x1a", false, 0, 30000, "(by Joe Bloggs)"},
-        {"line longer than two blocks", 60000, board(std::string(9 << 20, 'x')), false, 0, 120000,
+        {"remembered line", 60000, remembered + "\r\n", true, 60000, 120000, 120000, "(by )"},
+        {"Ctrl-Z", 30000, "\x1a", false, 0, 30000, 120000, "(by Joe Bloggs)"},
+        {"line longer than two blocks", 60000, board(std::string(9 << 20, 'x')), false, 0, 120000, 120000,
          "(by Joe Bloggs)(by Joe Bloggs)(by Joe Bloggs)"},
+        // Three blocks, the last too short to be halved: nothing of the
+        // first block's second half may be counted again with it.
+        {"short third block", 60000, board("Caller logged off"), false, 0, 185000, 185000,
+         "(by Joe Bloggs)(by Joe Bloggs)(by Joe Bloggs)(by Joe Bloggs)"},
     };
     for (const Case& c : cases) {
         std::string log = board("Joe Bloggs U#=3 logged on");
         std::vector<std::string> expected;
-        for (long i = 0; i < 120000; ++i) {
+        for (long i = 0; i < c.total; ++i) {
             if (i == c.middle_at) log += c.middle;
             if (i % 50000 == 7) log += board("UL-Z d:\\up\\x.zip");
             const std::string path = "d:\\files\\f" + std::to_string(i % 997) + ".zip";
