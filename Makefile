@@ -1,5 +1,7 @@
 # make demo  - build ZUNT and run it on the sample board in examples/
 # make test  - build ZUNT and run every test
+# make package - build the Debian package build-pkg/zunt_<version>_<arch>.deb
+# make windows - cross-compile zunt.exe and pack build-win/zunt-<version>-win64.zip
 # make fuzz  - build the libFuzzer targets with clang and run each FUZZ_SECONDS (20) seconds
 # make scenarios - rerun every end-to-end scenario and rewrite its expected
 #              files (SCENARIO=<name> for one); review with git diff
@@ -11,7 +13,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test demo deps clean windows fuzz bench scenarios mutate
+.PHONY: all build test demo deps clean windows package fuzz bench scenarios mutate
 
 all: build
 
@@ -46,7 +48,16 @@ windows:
 	cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 		-DZUNT_TESTS=OFF -DZUNT_WERROR=ON -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-win -j$(JOBS)
-	@ls -l build-win/zunt.exe
+	cd build-win && cpack
+	@ls -l build-win/zunt.exe build-win/zunt-*.zip
+
+# The Debian package of zunt, its man page and the examples, made with CPack.
+package:
+	@./scripts/deps.sh dpkg-dev
+	cmake -S . -B build-pkg -DCMAKE_BUILD_TYPE=Release -DZUNT_TESTS=OFF
+	cmake --build build-pkg -j$(JOBS)
+	cd build-pkg && cpack
+	@ls -l build-pkg/zunt_*.deb
 
 BENCH_SCALE ?= 1
 BENCH_RUNS ?= 3
@@ -61,12 +72,11 @@ fuzz:
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) ./scripts/fuzz.sh build-fuzz
 
 clean:
-	rm -rf $(BUILD) build-asan build-win build-bench build-fuzz demo
+	rm -rf $(BUILD) build-asan build-win build-pkg build-bench build-fuzz demo
 
-# make install - install zunt and its man page (PREFIX=/usr/local, DESTDIR for staging)
+# make install - install zunt, its man page and the examples (PREFIX=/usr/local,
+# DESTDIR for staging): the same files the package holds.
 PREFIX ?= /usr/local
 install: build
-	install -d $(DESTDIR)$(PREFIX)/bin $(DESTDIR)$(PREFIX)/share/man/man1
-	install -m 755 $(BUILD)/zunt $(DESTDIR)$(PREFIX)/bin/zunt
-	install -m 644 doc/zunt.1 $(DESTDIR)$(PREFIX)/share/man/man1/zunt.1
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
 .PHONY: install

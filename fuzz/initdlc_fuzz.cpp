@@ -1,7 +1,6 @@
 // The initialization of one list, in memory: every kind of line, every
 // sort, a date for each name taken from the input.
 #include "counters/initdlc.h"
-#include "counters/list_rewrite.h"
 #include "fuzz_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -21,8 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::uint16_t t = static_cast<std::uint16_t>(date + name.size());
         return name.size() % 3 == 0 ? std::string(kMissingFileDateKey) : format_date_key(date, t);
     };
-    std::vector<std::string> out = rebuild_list_lines(split_list_bytes(bytes), options, hooks);
+    RebuildBuffers buffers;
+    std::string out, again;
+    rebuild_list_bytes(bytes, options, hooks, buffers, out);
     // Initializing an initialized list again.
-    rebuild_list_lines(out, options, hooks);
+    rebuild_list_bytes(out, options, hooks, buffers, again);
     return 0;
 }

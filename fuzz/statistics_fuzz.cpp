@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     StatTable again;
     if (decode_statistics(once, again) != StatReadResult::read) std::abort();
     if (encode_statistics(again) != once) std::abort();
-    update_stat_entry(table, parts[0], set ? StatUpdate::set : StatUpdate::add, value, now);
+    update_stat_entry(table, parts[0], std::string(parts[0]), set ? StatUpdate::set : StatUpdate::add, value, now);
     encode_statistics(table);
     return 0;
 }

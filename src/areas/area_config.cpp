@@ -7,18 +7,20 @@
 
 #include "areas/ascii_area_file.h"
 #include "areas/farea_reader.h"
+#include "platform/path_key.h"
 #include "platform/text_io.h"
 
 namespace zunt {
 
 namespace {
 
-void enter_area(AreaConfig& config, bool list_mode, FareaArea area) {
+void enter_area(Env& env, AreaConfig& config, bool list_mode, FareaArea area) {
     if (list_mode) {
         list_append(config.area_list, std::move(area.download_dir), std::move(area.filesbbs_path),
                     std::move(area.name));
     } else {
-        area_table_insert(*config.area_table, std::move(area.download_dir),
+        std::string key = dir_key(env, area.download_dir);
+        area_table_insert(*config.area_table, std::move(area.download_dir), std::move(key),
                           std::move(area.filesbbs_path), std::move(area.name));
     }
 }
@@ -41,7 +43,7 @@ AreaResult load_farea(Env& env, const std::string& farea, bool list_mode, AreaCo
     std::vector<FareaArea> areas;
     if (!read_farea_areas(dat, idx, areas)) return AreaResult::bad_farea;
     config.farea_index_image = std::move(idx);
-    for (FareaArea& a : areas) enter_area(config, list_mode, std::move(a));
+    for (FareaArea& a : areas) enter_area(env, config, list_mode, std::move(a));
     return AreaResult::loaded;
 }
 
@@ -53,7 +55,7 @@ AreaResult load_ascii(Env& env, const std::string& path, bool list_mode, AreaCon
     while (reader.read_line(line)) {
         FareaArea area;
         if (!parse_ascii_area_line(std::move(line), area)) return AreaResult::ascii_syntax;
-        enter_area(config, list_mode, std::move(area));
+        enter_area(env, config, list_mode, std::move(area));
     }
     if (reader.error() != 0) {
         env.set_last_error(reader.error());

@@ -24,22 +24,23 @@ AreaTable area_table_new() {
     return table;
 }
 
-void area_table_insert(AreaTable& table, std::string download_dir, std::string filesbbs_path,
-                       std::string area_name) {
+void area_table_insert(AreaTable& table, std::string download_dir, std::string dir_key,
+                       std::string filesbbs_path, std::string area_name) {
     if (table.buckets.size() != kAreaBuckets) table.buckets.resize(kAreaBuckets);
-    DownloadList& chain = table.buckets[static_cast<std::size_t>(area_hash(download_dir))];
+    const auto bucket = static_cast<std::size_t>(area_hash(download_dir));
+    DownloadList& chain = table.buckets[bucket];
     list_append(chain, std::move(download_dir), std::move(filesbbs_path), std::move(area_name));
+    table.by_key.emplace(std::move(dir_key), AreaTable::Place{bucket, chain.size() - 1});  // the first stays
 }
 
-const DownloadRecord* area_table_lookup(const AreaTable& table, std::string_view dir) {
-    if (table.buckets.size() != kAreaBuckets) return nullptr;
-    for (const DownloadRecord& r : table.buckets[static_cast<std::size_t>(area_hash(dir))]) {
-        if (area_download_dir(r) == dir) return &r;
-    }
-    return nullptr;
+const DownloadRecord* area_table_lookup(const AreaTable& table, const std::string& dir_key) {
+    const auto it = table.by_key.find(dir_key);
+    if (it == table.by_key.end()) return nullptr;
+    return &table.buckets[it->second.bucket][it->second.index];
 }
 
 void area_table_free(AreaTable& table) {
+    table.by_key.clear();
     for (DownloadList& chain : table.buckets) list_free(chain);
     table.buckets.clear();
     table.buckets.shrink_to_fit();

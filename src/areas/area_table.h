@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "list/download_list.h"
@@ -21,20 +22,26 @@ const std::string& area_name(const DownloadRecord& r);
 
 inline constexpr int kAreaBuckets = 101;
 
-// 101 chains of areas, each in insertion order.
+// 101 chains of areas, each in insertion order, and the first area of each
+// directory by the directory's identity key.
 struct AreaTable {
     std::vector<DownloadList> buckets;
+    struct Place {
+        std::size_t bucket, index;
+    };
+    std::unordered_map<std::string, Place> by_key;
 };
 
 // Byte sum (unsigned bytes, 16-bit wrap) modulo 101.
 int area_hash(std::string_view text);
 AreaTable area_table_new();
-// Appends at the end of the key's chain; equal keys may stand twice.
-void area_table_insert(AreaTable& table, std::string download_dir, std::string filesbbs_path,
-                       std::string area_name);
-// The first area inserted with exactly this directory (case-sensitive), or
-// nullptr. The record lives until the table is freed.
-const DownloadRecord* area_table_lookup(const AreaTable& table, std::string_view dir);
+// Appends at the end of the directory's chain; equal directories may stand
+// twice. `dir_key` is the directory's identity key (ending in "/").
+void area_table_insert(AreaTable& table, std::string download_dir, std::string dir_key,
+                       std::string filesbbs_path, std::string area_name);
+// The first area inserted whose directory has this identity key, however
+// it was spelled, or nullptr. The record lives until the table is freed.
+const DownloadRecord* area_table_lookup(const AreaTable& table, const std::string& dir_key);
 void area_table_free(AreaTable& table);
 
 // The area configuration of one run.

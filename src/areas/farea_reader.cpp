@@ -10,7 +10,8 @@
 //     2  2  override count           12  2  heap offset of the download path
 //     4  2  heap length              16  2  heap offset of the FILES.BBS path
 //    32  2  attributes: any bit of 0xF000 (division begin/end and the like)
-//           means the record is not a file area
+//           keeps the record out of the area list; a lookup by area number
+//           takes the record whatever its attributes
 // farea.idx: 24-byte records, record n for area n; bytes 20-23 hold the
 // offset of the area's record in farea.dat.
 //
@@ -140,8 +141,10 @@ bool farea_area_files_bbs(std::string_view dat, std::string_view idx, std::size_
     FareaArea a;
     if (!farea_has_magic(dat) || at < 4) return false;
     if (!parse_record(dat, at, record_boundaries(dat, idx), r)) return false;
-    // A division record has no files; an index entry pointing there is bad.
-    if ((r.attributes & kNotAnArea) != 0 || !area_of(r, a)) return false;
+    if (!area_of(r, a)) return false;
+    // A record with neither path, such as a division, lists no files; its
+    // list would otherwise be "files.bbs" in the current directory.
+    if (a.download_dir.empty() && a.filesbbs_path.empty()) return false;
     files_bbs = a.filesbbs_path.empty() ? a.download_dir + "files.bbs" : a.filesbbs_path;
     return true;
 }

@@ -25,8 +25,9 @@ bool read_farea_areas(std::string_view dat, std::string_view idx, std::vector<Fa
 
 // The FILES.BBS of area number `area` (counted as farea.idx counts, division
 // records included): the area's own list path as stored, else its download
-// path followed by "files.bbs". False when the area number, its offset or
-// its record is not sound, or the record is not a file area.
+// path followed by "files.bbs", whatever the record's attributes. False when
+// the area number, its offset or its record is not sound, or the record has
+// neither a download path nor a FILES.BBS path (a division, for one).
 bool farea_area_files_bbs(std::string_view dat, std::string_view idx, std::size_t area,
                           std::string& files_bbs);
 

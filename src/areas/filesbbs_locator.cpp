@@ -3,14 +3,16 @@
 #include <memory>
 
 #include "config/text_util.h"
+#include "platform/path_key.h"
 
 namespace zunt {
 
 namespace {
 
-bool ask_area_config(const AreaConfig& areas, const std::string& dir, std::string& out) {
+bool ask_area_config(const AreaConfig& areas, const std::string& dir, const std::string& key,
+                     std::string& out) {
     if (!areas.area_table) return false;
-    const DownloadRecord* area = area_table_lookup(*areas.area_table, dir);
+    const DownloadRecord* area = area_table_lookup(*areas.area_table, std::string(dir_of_key(key)));
     if (area == nullptr) return false;
     const std::string& listed = area_filesbbs_path(*area);
     out = listed.empty() ? dir + "files.bbs" : listed;
@@ -31,16 +33,16 @@ bool ask_download_dir(Env& env, const std::string& dir, std::string& out) {
 
 int locate_filesbbs(Env& env, const ControlSettings& settings, const AreaConfig& areas,
                     const MaxfilesIndex* maxfiles, const std::string& path,
-                    std::string& files_bbs_path, std::string& ext) {
+                    const std::string& key, std::string& files_bbs_path, std::string& ext) {
     files_bbs_path.clear();
     const PathParts parts = split_path(path);
     const std::string dir = parts.drive + parts.dir;
     if (settings.use_area_dat_first) {
-        if (ask_area_config(areas, dir, files_bbs_path)) return kLocateFirst;
+        if (ask_area_config(areas, dir, key, files_bbs_path)) return kLocateFirst;
         if (ask_download_dir(env, dir, files_bbs_path)) return kLocateSecond;
     } else {
         if (ask_download_dir(env, dir, files_bbs_path)) return kLocateFirst;
-        if (ask_area_config(areas, dir, files_bbs_path)) return kLocateSecond;
+        if (ask_area_config(areas, dir, key, files_bbs_path)) return kLocateSecond;
     }
     if (settings.maxfiles_idx_path && maxfiles != nullptr) {
         const std::string farea = areas.farea_path.value_or(settings.farea_path.value_or(""));

@@ -19,13 +19,14 @@ enum LocateResult : int {
     kLocateMaxfiles = 3,
 };
 
-// `path` is the download's full path (lower case); `files_bbs_path` is
+// `path` is the download's full path (lower case) and `key` its identity
+// key, by which the area configuration is asked; `files_bbs_path` is
 // emptied and, on any result but 0, holds the list's path. `ext` is the
 // caller's extension of the same path: a relaxed maxfiles.idx match replaces
 // it with the extension under which the area lists the file. `maxfiles` may
 // be null when no index is loaded.
 int locate_filesbbs(Env& env, const ControlSettings& settings, const AreaConfig& areas,
                     const MaxfilesIndex* maxfiles, const std::string& path,
-                    std::string& files_bbs_path, std::string& ext);
+                    const std::string& key, std::string& files_bbs_path, std::string& ext);
 
 }  // namespace zunt

@@ -4,6 +4,7 @@
 
 #include "config/text_util.h"
 #include "counters/list_rewrite.h"
+#include "platform/path_key.h"
 
 namespace zunt {
 
@@ -58,14 +59,26 @@ void forget_found_counts(InitContext& ctx) {
     ctx.found_counts.clear();
 }
 
-void set_found_counts(InitContext& ctx) {
+// The identity key of a statistics name of the list of `download_dir`:
+// most names are a plain file name in that directory, whose key follows
+// from the directory's.
+std::string stat_key(InitContext& ctx, const std::string& dir_lower, const std::string& dir_key,
+                     std::string_view name) {
+    if (name.substr(0, dir_lower.size()) == dir_lower)
+        if (auto key = plain_file_key(dir_key, name.substr(dir_lower.size()))) return std::move(*key);
+    return ctx.env.path_key(std::string(name));
+}
+
+void set_found_counts(InitContext& ctx, const std::string& download_dir) {
+    if (ctx.found_counts.empty()) return;
+    const std::string dir_lower = lower_ascii(download_dir), key_of_dir = dir_key(ctx.env, download_dir);
     std::size_t begin = 0;
     for (const auto& [end, count] : ctx.found_counts) {
         const std::string_view name = std::string_view(ctx.found_names).substr(begin, end - begin);
         begin = end;
         const auto now = static_cast<std::uint32_t>(ctx.env.now());
-        if (update_stat_entry(ctx.stats, name, StatUpdate::set, count, now) ==
-            StatUpdateResult::recorded)
+        if (update_stat_entry(ctx.stats, name, stat_key(ctx, dir_lower, key_of_dir, name),
+                              StatUpdate::set, count, now) == StatUpdateResult::recorded)
             continue;
         ctx.log.write(kNotice, "ZUNT Warning! Maximum file length in stat file is 80 characters");
         ctx.log.write(kNotice, strprintf("\"%.*s\" not written to stat file.",
@@ -171,7 +184,8 @@ InitOptions init_options_from(const ControlSettings& settings) {
 }
 
 LineKind classify_line(std::string_view line) {
-    if (line.empty()) return LineKind::separator;
+    // A line of blanks only looks empty and separates like an empty line.
+    if (line.find_first_not_of(" \r") == std::string_view::npos) return LineKind::separator;
     const auto first = static_cast<unsigned char>(line[0]);
     if (first == ' ' || first == '+') return LineKind::continuation;
     if (first == '-') return LineKind::separator;
@@ -215,14 +229,6 @@ long long append_rebuilt_line(std::string_view line, const InitOptions& options,
     if (options.max_desc_len > 0 && out.size() - start > static_cast<std::size_t>(options.max_desc_len))
         out.resize(start + static_cast<std::size_t>(options.max_desc_len));
     return count;
-}
-
-RebuiltLine rebuild_file_line(std::string line, const InitOptions& options) {
-    RebuiltLine out;
-    const std::string_view stripped = without_line_end(line);
-    out.name_word = std::string(name_word_of(stripped));
-    out.count = append_rebuilt_line(stripped, options, out.line);
-    return out;
 }
 
 std::string format_date_key(std::uint16_t dos_date, std::uint16_t dos_time) {
@@ -317,20 +323,6 @@ void rebuild_list_bytes(std::string& bytes, const InitOptions& options, const In
         out.resize(out.size() - 2);
 }
 
-std::vector<std::string> rebuild_list_lines(std::vector<std::string> lines,
-                                            const InitOptions& options, const InitHooks& hooks) {
-    std::vector<std::string_view> views;
-    views.reserve(lines.size());
-    for (std::string& line : lines) {
-        if (options.kill_hard_space) replace_hard_spaces(line);
-        views.push_back(line);
-    }
-    FileBlock block;
-    std::string out;
-    rebuild_lines(views, options, hooks, block, out);
-    return split_list_bytes(out);
-}
-
 InitResult init_files_bbs(InitContext& ctx, const std::string& list_path,
                           const std::string& download_dir) {
     const InitOptions options = init_options_from(ctx.settings);
@@ -341,7 +333,7 @@ InitResult init_files_bbs(InitContext& ctx, const std::string& list_path,
         [&](std::string& old_bytes, std::string& new_bytes) {
             rebuild_list_bytes(old_bytes, options, hooks, ctx.buffers, new_bytes);
         });
-    if (r == RewriteResult::ok) set_found_counts(ctx);
+    if (r == RewriteResult::ok) set_found_counts(ctx, download_dir);
     forget_found_counts(ctx);
     switch (r) {
         case RewriteResult::ok: return InitResult::rewritten;

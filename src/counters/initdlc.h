@@ -42,27 +42,18 @@ InitOptions init_options_from(const ControlSettings& settings);
 enum class LineKind {
     file,          // gets a counter
     continuation,  // blank or "+" first: belongs to the file line before it
-    separator,     // empty, "-" comment, or a board directive (control character
-                   // other than tab first): stays in place and ends a block
+    separator,     // empty or blanks only, "-" comment, or a board directive
+                   // (control character other than tab first): stays in place
+                   // and ends a block
 };
 
 // The kind of a line as read (after hard spaces were replaced).
 LineKind classify_line(std::string_view line);
 
-// A file line rebuilt with its counter field.
-struct RebuiltLine {
-    std::string line;
-    std::string name_word;  // as written, for the statistics and the date lookup
-    long long count = 0;    // the value of the field the line already had (0 if none)
-};
-
 // Strips the line's end, then gives it a new field holding 0, or rewrites its
 // field (any closing bracket ends it) aligned at the tabulate column; cut to
-// max_desc_len when that is set.
-RebuiltLine rebuild_file_line(std::string line, const InitOptions& options);
-
-// The same rebuild, the new line appended to `out`; returns the count of the
-// field the line already had (0 if none).
+// max_desc_len when that is set. The new line is appended to `out`; returns
+// the count of the field the line already had (0 if none).
 long long append_rebuilt_line(std::string_view line, const InitOptions& options, std::string& out);
 
 // The name word of a file line: up to its first blank.
@@ -118,10 +109,6 @@ void flush_file_block(FileBlock& block, const std::vector<std::string_view>& lin
 // `out`.
 void rebuild_list_bytes(std::string& bytes, const InitOptions& options, const InitHooks& hooks,
                         RebuildBuffers& buffers, std::string& out);
-
-// The whole list rebuilt: the lines as read in, the lines to write out.
-std::vector<std::string> rebuild_list_lines(std::vector<std::string> lines,
-                                            const InitOptions& options, const InitHooks& hooks);
 
 // Everything the initialization of one list works with.
 struct InitContext {

@@ -60,12 +60,6 @@ DownloadSeq::Id DownloadSeq::intern(std::string_view path, std::uint64_t h) {
     }
 }
 
-void DownloadSeq::append(std::string_view path) {
-    make_room(1);
-    seq_.push_back(intern(path, hash_of(path)));
-    ++list_node_count;
-}
-
 void DownloadSeq::append_all(const std::vector<std::string_view>& paths) {
     // Each lookup waits for memory twice, for its slot and for its bytes.
     // The slots of the whole batch are asked for first, and the bytes a few

@@ -24,12 +24,10 @@ public:
     DownloadSeq& operator=(const DownloadSeq&) = delete;
     ~DownloadSeq();
 
-    void append(std::string_view path);
-    // The same as appending each path in turn.
+    // Appends the paths in turn.
     void append_all(const std::vector<std::string_view>& paths);
 
     std::size_t size() const { return seq_.size(); }
-    bool empty() const { return seq_.empty(); }
     Id id(std::size_t i) const { return seq_[i]; }
     const std::string& path(std::size_t i) const { return paths_[seq_[i]]; }
 

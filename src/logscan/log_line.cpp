@@ -42,12 +42,6 @@ std::string_view path_word(std::string_view line, std::size_t token_pos, std::si
     return clip(line, start, end == std::string_view::npos ? line.size() : end);
 }
 
-bool is_ignored_dir(std::string_view dir, const std::vector<std::string>& ignore_paths) {
-    for (const std::string& p : ignore_paths)
-        if (p == dir) return true;
-    return false;
-}
-
 }  // namespace
 
 namespace {
@@ -111,7 +105,7 @@ bool is_excluded_file(std::string_view name, std::string_view ext) {
 }
 
 LineDownload find_download(std::string_view line, const std::vector<std::string>& tokens,
-                           const std::vector<std::string>& ignore_paths, std::string& path) {
+                           std::string& path) {
     for (const std::string& token : tokens) {
         std::size_t pos = find_token_from(line, token, 0);
         if (pos == std::string_view::npos) continue;
@@ -128,7 +122,6 @@ LineDownload find_download(std::string_view line, const std::vector<std::string>
         const std::string_view name = file.substr(0, dot);
         const std::string_view ext = dot == std::string_view::npos ? std::string_view() : file.substr(dot);
         if (is_excluded_file(name, ext)) return LineDownload::excluded;
-        if (is_ignored_dir(p.substr(0, name_start), ignore_paths)) return LineDownload::excluded;
         return ext == ".tic" ? LineDownload::listed : LineDownload::counted;
     }
     return LineDownload::none;

@@ -22,7 +22,7 @@ std::size_t find_token_from(std::string_view text, std::string_view token, std::
 
 enum class LineDownload {
     none,      // no token in the line, or no path after it
-    excluded,  // a file on the built-in exclusion lists or in an ignored directory
+    excluded,  // a file on the built-in exclusion lists
     listed,    // a ".tic" file: listed but not counted
     counted,   // a download to count
 };
@@ -30,7 +30,7 @@ enum class LineDownload {
 // Looks for a sent file in `line`. For `listed` and `counted`, `path` is the
 // file's lower-cased path.
 LineDownload find_download(std::string_view line, const std::vector<std::string>& tokens,
-                           const std::vector<std::string>& ignore_paths, std::string& path);
+                           std::string& path);
 
 // Whether the name and extension (lower case, extension with its dot) are on
 // the built-in lists of things mailers report that are not files of the board.

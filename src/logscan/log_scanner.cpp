@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "config/text_util.h"
+#include "logscan/ignored_dirs.h"
 #include "logscan/log_line.h"
 #include "logscan/log_stretch.h"
 
@@ -19,6 +20,7 @@ namespace {
 // What one scan collects while it reads.
 struct ScanWork {
     DownloadSeq& downloads;
+    IgnoredDirs& ignored;
     ScanPosition position;
     std::string uploader;  // from this log's last "U#=" line
     std::vector<std::string> uploads;
@@ -41,8 +43,12 @@ void add_takings(ScanWork& w, TakenMark& mark, const Stretch& s) {
     for (const Stretch::Taking& t : s.takings) {
         const std::string_view text = std::string_view(s.text).substr(t.begin, t.end - t.begin);
         switch (t.kind) {
-            case Stretch::Kind::counted: ++w.count; [[fallthrough]];
-            case Stretch::Kind::download: batch.push_back(text); break;
+            case Stretch::Kind::counted:
+            case Stretch::Kind::download:
+                if (w.ignored.holds(text)) break;
+                if (t.kind == Stretch::Kind::counted) ++w.count;
+                batch.push_back(text);
+                break;
             case Stretch::Kind::uploader: w.uploader = text; break;
             case Stretch::Kind::upload: w.uploads.push_back(upload_entry(text, w.uploader)); break;
             case Stretch::Kind::match:
@@ -192,10 +198,11 @@ void drop_until(ScanWork& w, const TakenMark& mark, std::size_t first_download) 
 // Every position file named gets the log's new position, also when the
 // log was met before under another name.
 void stage(ScanStaging& staging, const std::string& log_path, const std::string& position_path,
-           const std::optional<FileId>& log_id, ScanWork& w, std::size_t first_download) {
-    StagedPosition* s = staging.find(position_path, std::nullopt);
+           const std::string& position_key, const std::optional<FileId>& log_id, ScanWork& w,
+           std::size_t first_download) {
+    StagedPosition* s = staging.find(position_key, std::nullopt);
     if (!s) {
-        staging.logs.push_back({log_path, position_path, log_id, {}, {}, 0});
+        staging.logs.push_back({log_path, position_path, position_key, log_id, {}, {}, 0});
         s = &staging.logs.back();
     }
     s->position = w.position;
@@ -208,11 +215,10 @@ void stage(ScanStaging& staging, const std::string& log_path, const std::string&
 
 }  // namespace
 
-StagedPosition* ScanStaging::find(const std::string& position_path,
+StagedPosition* ScanStaging::find(const std::string& position_key,
                                   const std::optional<FileId>& log_id) {
-    const std::string key = lower_ascii(position_path);
     for (StagedPosition& s : logs)
-        if (lower_ascii(s.position_path) == key || (log_id && s.log_id == log_id)) return &s;
+        if (s.position_key == position_key || (log_id && s.log_id == log_id)) return &s;
     return nullptr;
 }
 
@@ -227,12 +233,13 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     if (Errno e = file->size(size)) return {ScanStatus::cannot_open, 0, e};
 
     const std::string position_path = scan_position_path(settings.log_list, log_path);
+    const std::string position_key = env.path_key(position_path);
     // A log met again in this run, under its own name or another, goes on
     // from where its first scan ended, even with /f: it must not be
     // counted twice.
     const std::optional<FileId> log_id = env.file_id(log_path);
     std::optional<ScanPosition> remembered;
-    if (const StagedPosition* s = staging.find(position_path, log_id)) {
+    if (const StagedPosition* s = staging.find(position_key, log_id)) {
         remembered = s->position;
     } else if (!force_full_scan) {
         Errno unreadable = 0;
@@ -245,7 +252,8 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
 
     LineReader reader(*file);
     ScanStart start = check_remembered_line(log, reader, size, remembered);
-    ScanWork work{downloads, start.last, {}, {}, 0};
+    IgnoredDirs ignored(env, settings.ignore_paths);
+    ScanWork work{downloads, ignored, start.last, {}, {}, 0};
     const std::size_t first_download = downloads.size();
     const bool whole = start.kind == ScanStartKind::from_start;
     const LineRules rules{settings, download_tokens(settings.mailer_strings),
@@ -259,7 +267,7 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     }
     file->close();
     drop_until(work, mark, first_download);
-    stage(staging, log_path, position_path, log_id, work, first_download);
+    stage(staging, log_path, position_path, position_key, log_id, work, first_download);
     return {ScanStatus::scanned, work.count, 0};
 }
 

@@ -20,6 +20,7 @@ namespace zunt {
 struct StagedPosition {
     std::string log_path;
     std::string position_path;
+    std::string position_key;  // the identity key of position_path
     std::optional<FileId> log_id;  // the log file itself, when the host tells
     ScanPosition position;
     // The download records this log appended, as [first, last) ranges of
@@ -37,8 +38,9 @@ struct ScanStaging {
     std::vector<StagedPosition> logs;  // in the order the logs were first scanned
     std::vector<StagedUpload> uploads;  // in the order they were read
 
-    // The log staged under this position file, or as this very file.
-    StagedPosition* find(const std::string& position_path, const std::optional<FileId>& log_id);
+    // The log staged under this position file (by its identity key), or as
+    // this very file.
+    StagedPosition* find(const std::string& position_key, const std::optional<FileId>& log_id);
 };
 
 enum class ScanStatus {

@@ -16,7 +16,7 @@ void read_line_takings(const LineRules& rules, std::string_view line, std::strin
         if (line.find("U#=") != std::string::npos) out.take(Stretch::Kind::uploader, uploader_of(line));
         if (line.find("UL-") != std::string::npos) out.take(Stretch::Kind::upload, line);
     }
-    LineDownload d = find_download(line, rules.tokens, rules.settings.ignore_paths, path);
+    LineDownload d = find_download(line, rules.tokens, path);
     if (d == LineDownload::listed) out.take(Stretch::Kind::download, path);
     if (d == LineDownload::counted) out.take(Stretch::Kind::counted, path);
 }

@@ -35,29 +35,6 @@ std::string specified_position_path(const std::string& log_path) {
     return p.drive + p.dir + p.name + ".znt";
 }
 
-struct SearchResult {
-    bool found = false;  // a flag of its own: a match at offset 0 is a match
-    std::uint64_t line_offset = 0;
-    std::uint64_t after_line = 0;
-};
-
-// Reads the whole log from its start; the last line equal to `text` wins.
-SearchResult search_log(LineReader& reader, const std::string& text) {
-    SearchResult r;
-    reader.seek(0);
-    std::string line;
-    for (;;) {
-        std::uint64_t at = reader.offset();
-        if (!read_complete_line(reader, line)) break;
-        if (line == text) {
-            r.found = true;
-            r.line_offset = at;
-            r.after_line = reader.offset();
-        }
-    }
-    return r;
-}
-
 }  // namespace
 
 std::string encode_scan_position(const ScanPosition& pos) {
@@ -79,11 +56,6 @@ std::optional<ScanPosition> decode_scan_position(std::string_view bytes) {
     pos.offset = get_u32(bytes, 0);
     pos.text.assign(bytes.substr(kHeaderSize, length));
     return pos;
-}
-
-std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path) {
-    Errno ignored = 0;
-    return load_scan_position(env, path, ignored);
 }
 
 std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path, Errno& error) {
@@ -167,19 +139,6 @@ ScanStart check_remembered_line(ActivityLog& log, LineReader& reader, std::uint6
         log.write(kDetail, "ZUNT Log position mismatch - scanning from start");
     }
     start.last.offset = 0;
-    return start;
-}
-
-ScanStart choose_scan_start(ActivityLog& log, LineReader& reader, std::uint64_t log_size,
-                            const std::optional<ScanPosition>& remembered) {
-    ScanStart start = check_remembered_line(log, reader, log_size, remembered);
-    if (start.kind == ScanStartKind::exact_match) return start;
-    SearchResult found = search_log(reader, start.last.text);
-    if (found.found) {
-        start.kind = ScanStartKind::moved;
-        start.last.offset = found.line_offset;
-        start.read_from = found.after_line;
-    }
     return start;
 }
 

@@ -32,11 +32,10 @@ struct ScanPosition {
 std::string encode_scan_position(const ScanPosition& pos);
 std::optional<ScanPosition> decode_scan_position(std::string_view bytes);
 
-// Reads the file (opened exclusively); nothing when it is missing, cannot be
-// opened or is damaged: the log is then searched from its start.
-std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path);
-// The same, telling a file that exists but cannot be read (an I/O error, a
-// lock held by someone else) by `error`: searching the log from its start
+// Reads the file (opened exclusively); nothing when it is missing or
+// damaged: the log is then searched from its start. A file that exists but
+// cannot be read (an I/O error, a lock held by someone else) gives nothing
+// too, with its error number in `error`: searching the log from its start
 // would count again what the file says was counted, so the caller must
 // leave the log for a later run instead. `error` is 0 otherwise.
 std::optional<ScanPosition> load_scan_position(Env& env, const std::string& path, Errno& error);
@@ -63,8 +62,7 @@ bool read_complete_line(LineReader& log, std::string_view& line, std::string& sc
 
 enum class ScanStartKind {
     exact_match,  // the remembered line is where it was: read on after it
-    moved,        // found again elsewhere (the log was trimmed): read on after it
-    from_start,   // not found: the whole log is read
+    from_start,   // the whole log is read
 };
 
 struct ScanStart {
@@ -80,11 +78,5 @@ struct ScanStart {
 // including the last line equal to that text does not count.
 ScanStart check_remembered_line(ActivityLog& log, LineReader& reader, std::uint64_t log_size,
                                 const std::optional<ScanPosition>& remembered);
-
-// Decides where the scan of an open log begins. `remembered` is the saved
-// position, or nothing to search for the sentinel (no file, or /f). Writes
-// the exact-match and mismatch lines to the activity log.
-ScanStart choose_scan_start(ActivityLog& log, LineReader& reader, std::uint64_t log_size,
-                            const std::optional<ScanPosition>& remembered);
 
 }  // namespace zunt

@@ -91,6 +91,14 @@ public:
         return std::nullopt;
     }
 
+    // The identity of the file or directory a path names, worked out from
+    // the text alone (the disk is not asked): two paths with one key name
+    // the same file however they spell it -- either separator, another case,
+    // a mapped drive letter, a relative path, "." and "..". A key is absolute,
+    // lower case and uses "/" only; it ends in "/" when the path ends in a
+    // separator.
+    virtual std::string path_key(const std::string& path) = 0;
+
     // Takes, without waiting, an exclusive lock that belongs to the existing
     // file `path` and lasts as long as `holder` stays open. The lock keeps a
     // second ZUNT run off the same board; it never stops anyone from reading
@@ -109,6 +117,10 @@ public:
     // in a buffer until a line that must be seen now, such as a progress
     // line before a long step.
     virtual void flush_console() {}
+    // Whether standard error is a terminal whose locale's character set is
+    // UTF-8: there a byte of the board's code page 437 above 0x7F shows as
+    // garbage, and console text may write the character itself instead.
+    virtual bool err_is_utf8_terminal() { return false; }
 
     // The error number of the last failing call, like C's errno: the
     // messages that quote "the system error number" read it.

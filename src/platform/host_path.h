@@ -12,6 +12,11 @@ namespace zunt {
 // it ignoring ASCII case. ENOENT for an unmapped drive letter.
 Errno to_host_path(const std::string& path, std::string& host);
 
+// The identity key of `path` (see Env::path_key): drive letter through
+// ZUNT_DRIVE_X (an unmapped one stays as "x:"), both separators as "/",
+// relative to `cwd`, "." and ".." resolved, lower case.
+std::string host_path_key(const std::string& path, const std::string& cwd);
+
 // The first (by byte order of names) ordinary file of the host directory
 // whose name matches the last element of `host_pattern`, where "*" and "?"
 // are wildcards and case is ignored. ENOENT when none.

@@ -10,6 +10,8 @@
 //  - sharing modes become advisory flock() locks taken without waiting.
 #include <dirent.h>
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +21,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
+#include <string_view>
 
 #include "platform/env.h"
 #include "platform/std_env.h"
@@ -94,6 +98,11 @@ private:
 
 class PosixEnv final : public StdEnv {
 public:
+    bool err_is_utf8_terminal() override {
+        if (!utf8_terminal_) utf8_terminal_ = ::isatty(STDERR_FILENO) == 1 && locale_is_utf8();
+        return *utf8_terminal_;
+    }
+
     Errno open(const std::string& path, Access access, Share share,
                std::unique_ptr<File>& out) override {
         out.reset();
@@ -184,6 +193,14 @@ public:
         return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     }
 
+    std::string path_key(const std::string& path) override {
+        if (!cwd_) {
+            char buf[4096];
+            cwd_ = ::getcwd(buf, sizeof buf) ? std::string(buf) : std::string();
+        }
+        return host_path_key(path, *cwd_);
+    }
+
     Errno find_first(const std::string& pattern, FoundFile& out) override {
         std::string host;
         if (Errno e = to_host_path(pattern, host)) return fail(e);
@@ -235,6 +252,9 @@ public:
 
 
 private:
+    // The run never changes its directory: asked once.
+    std::optional<std::string> cwd_;
+
     // A file that replaces another takes over what the board relies on: a
     // list reached through a symbolic link stays a link (its target is
     // replaced), and the new file gets the old one's permissions and, when we
@@ -288,6 +308,20 @@ private:
         }
         return 0;
     }
+
+    // The character set of the locale that the environment names (LC_ALL,
+    // LC_CTYPE, LANG), asked without making it the program's own locale:
+    // the program's byte handling stays that of the "C" locale.
+    static bool locale_is_utf8() {
+        locale_t loc = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+        if (loc == static_cast<locale_t>(0)) return false;
+        const std::string_view set = ::nl_langinfo_l(CODESET, loc);
+        const bool utf8 = set == "UTF-8" || set == "utf8" || set == "UTF8";
+        ::freelocale(loc);
+        return utf8;
+    }
+
+    std::optional<bool> utf8_terminal_;  // asked once: neither changes during a run
 
     void pack_dos_time(std::time_t t, std::uint16_t& date, std::uint16_t& time) {
         std::tm tm{};

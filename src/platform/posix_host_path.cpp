@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/host_path.h"
@@ -87,10 +88,11 @@ std::string fold_case(const std::string& p) {
     return fold_missing(p);
 }
 
-}  // namespace
-
-Errno to_host_path(const std::string& path, std::string& host) {
-    std::string p = path;
+// "\" made "/" and a drive letter replaced by its ZUNT_DRIVE_X directory.
+// ENOENT for an unmapped drive letter, with `p` holding the path as far as
+// it got (drive letter kept).
+Errno map_drive(const std::string& path, std::string& p) {
+    p = path;
     for (char& c : p)
         if (c == '\\') c = '/';
     if (p.size() >= 2 && p[1] == ':' &&
@@ -105,8 +107,73 @@ Errno to_host_path(const std::string& path, std::string& host) {
         if (!base.empty() && base.back() == '/') base.pop_back();
         p = base + (rest.empty() || rest[0] == '/' ? "" : "/") + rest;
     }
+    return 0;
+}
+
+}  // namespace
+
+Errno to_host_path(const std::string& path, std::string& host) {
+    std::string p;
+    if (Errno e = map_drive(path, p)) return e;
     host = fold_case(p);
     return 0;
+}
+
+namespace {
+
+bool is_separator(char c) { return c == '/' || c == '\\'; }
+
+// Appends the elements of `text` to `key` (which ends in "/"), resolving
+// "." and ".." and never climbing above its first `root` bytes.
+void push_elements(std::string& key, std::size_t root, std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = i;
+        while (end < text.size() && !is_separator(text[end])) ++end;
+        const std::string_view elem = text.substr(i, end - i);
+        if (elem == "..") {
+            if (key.size() > root) key.erase(key.rfind('/', key.size() - 2) + 1);
+        } else if (!elem.empty() && elem != ".") {
+            key.append(elem);
+            key += '/';
+        }
+        i = end + 1;
+    }
+}
+
+}  // namespace
+
+// Built in one string, without a copy of the path: the counting pass keys
+// every distinct file of a run and /i every counted file of the board.
+std::string host_path_key(const std::string& path, const std::string& cwd) {
+    std::string key;
+    key.reserve(cwd.size() + path.size() + 2);
+    std::string_view rest = path;
+    std::size_t root = 1;
+    const bool drive = path.size() >= 2 && path[1] == ':' &&
+                       ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
+    const char* mapped = nullptr;
+    if (drive) {
+        const char var[] = {'Z', 'U', 'N', 'T', '_', 'D', 'R', 'I', 'V', 'E', '_',
+                            static_cast<char>(path[0] & ~0x20), '\0'};
+        mapped = std::getenv(var);
+        if (mapped && !*mapped) mapped = nullptr;
+        rest.remove_prefix(2);
+    }
+    if (drive && !mapped) {
+        key.assign(path, 0, 2);  // an unmapped drive is a root of its own
+        key += '/';
+        root = 3;
+    } else {
+        key = "/";
+        if (mapped) push_elements(key, root, mapped);
+        else if (rest.empty() || !is_separator(rest[0])) push_elements(key, root, cwd);
+    }
+    push_elements(key, root, rest);
+    const bool dir = rest.empty() || is_separator(rest.back());
+    if (!dir && key.size() > root) key.pop_back();
+    for (char& c : key) c = lower(c);
+    return key;
 }
 
 bool dos_name_match(const std::string& pattern, const std::string& name) {

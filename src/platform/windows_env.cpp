@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <cwchar>
 
 #include "platform/env.h"
 #include "platform/std_env.h"
@@ -226,6 +227,19 @@ public:
             return fail(e);
         }
         return 0;
+    }
+
+    std::string path_key(const std::string& path) override {
+        const std::wstring w = widen(path);
+        DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+        std::wstring full(n, L'\0');
+        if (n == 0 || (n = GetFullPathNameW(w.c_str(), n, full.data(), nullptr)) == 0) full = w;
+        full.resize(wcslen(full.c_str()));
+        if (!full.empty()) CharLowerBuffW(full.data(), static_cast<DWORD>(full.size()));
+        std::string key = narrow(full.c_str());
+        for (char& c : key)
+            if (c == '\\') c = '/';
+        return key;
     }
 
     std::optional<FileId> file_id(const std::string& path) override {

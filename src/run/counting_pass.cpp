@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -29,6 +30,7 @@ bool is_tic_file(const std::string& path) { return split_path(path).ext == ".tic
 // One distinct file of the pass: a run of equal paths.
 struct FileJob {
     std::string path;            // the download's full path
+    std::string key;             // its identity key
     long long count = 0;         // its downloads in this run
     std::string file_directory;  // drive and directory
     std::string name, ext;       // ext as the locator left it
@@ -36,17 +38,22 @@ struct FileJob {
     std::string files_bbs_path;
 
     std::string file_name() const { return name + ext; }
+    // The statistics name and its key; a relaxed maxfiles.idx match may
+    // have changed the extension.
+    std::string stat_path() const { return file_directory + file_name(); }
 };
 
-FileJob locate(RunContext& ctx, const PassTables& t, std::string path, long long count) {
+FileJob locate(RunContext& ctx, const PassTables& t, std::string path, std::string key,
+               long long count) {
     FileJob job;
     PathParts parts = split_path(path);
     job.path = std::move(path);
+    job.key = std::move(key);
     job.count = count;
     job.file_directory = parts.drive + parts.dir;
     job.name = std::move(parts.name);
     job.ext = std::move(parts.ext);
-    job.located = locate_filesbbs(ctx.env, ctx.settings, t.areas, t.maxfiles, job.path,
+    job.located = locate_filesbbs(ctx.env, ctx.settings, t.areas, t.maxfiles, job.path, job.key,
                                   job.files_bbs_path, job.ext);
     return job;
 }
@@ -77,9 +84,10 @@ void report_incremented(RunContext& ctx, const PassTables& t, const FileJob& job
     ctx.console(strprintf("  Incremented DLC for %s by %lld to %lld\n", file.c_str(), job.count,
                           new_count));
     if (t.stats) {
-        const std::string stat_path = job.file_directory + file;
+        const std::string stat_path = job.stat_path();
+        const std::string stat_key = stat_path == job.path ? job.key : ctx.env.path_key(stat_path);
         const auto now = static_cast<std::uint32_t>(ctx.env.now());
-        if (update_stat_entry(*t.stats, stat_path, StatUpdate::add, job.count, now) ==
+        if (update_stat_entry(*t.stats, stat_path, stat_key, StatUpdate::add, job.count, now) ==
             StatUpdateResult::name_too_long) {
             ctx.log.write(kNotice, "ZUNT Warning! Maximum file length in stat file is 80 characters");
             ctx.log.write(kNotice, "\"" + stat_path + "\" not written to stat file.");
@@ -134,7 +142,7 @@ public:
             report_no_area(ctx_, job);
             return;
         }
-        if (!batch_.empty() && batch_.front().files_bbs_path != job.files_bbs_path) flush();
+        if (!batch_.empty() && !same_list(batch_.front(), job)) flush();
         batch_.push_back(std::move(job));
     }
 
@@ -156,6 +164,11 @@ public:
     }
 
 private:
+    bool same_list(const FileJob& a, const FileJob& b) const {
+        return a.files_bbs_path == b.files_bbs_path ||
+               ctx_.env.path_key(a.files_bbs_path) == ctx_.env.path_key(b.files_bbs_path);
+    }
+
     void apply_all(std::vector<std::string>& lines, std::optional<std::string>& backup,
                    std::vector<DownloadOutcome>& outcomes) const {
         outcomes.clear();
@@ -200,30 +213,60 @@ void drop_tic_files(DownloadSeq& list) {
 
 namespace {
 
-// The files of the pass in sorted order: every distinct path once, with the
-// number of its downloads. Sorting the downloads and merging equal
-// neighbours gives the same groups in the same order; equal paths share
-// one id, so counting per id is that merge.
-void take_sorted(RunContext& ctx, const PassTables& tables, const DownloadSeq& downloads,
-                 ListCounter& counter) {
+// The identity key of every distinct path that is still downloaded, each
+// worked out once.
+std::vector<std::string> keys_of(RunContext& ctx, const DownloadSeq& downloads,
+                                 const std::vector<long long>& counts) {
+    std::vector<std::string> keys(downloads.distinct());
+    for (DownloadSeq::Id id = 0; id < keys.size(); ++id)
+        if (counts[id] > 0) keys[id] = ctx.env.path_key(downloads.path_of(id));
+    return keys;
+}
+
+std::vector<long long> counts_of(const DownloadSeq& downloads) {
     std::vector<long long> counts(downloads.distinct(), 0);
     for (std::size_t i = 0; i < downloads.size(); ++i) ++counts[downloads.id(i)];
+    return counts;
+}
+
+// The files of the pass in sorted order: every file once, with the number
+// of its downloads. Sorting the downloads by path and counting each file at
+// the place of its first spelling in that order gives the same groups in
+// the same order; equal paths share one id, so counting per id merges them.
+void take_sorted(RunContext& ctx, const PassTables& tables, const DownloadSeq& downloads,
+                 ListCounter& counter) {
+    std::vector<long long> counts = counts_of(downloads);
+    const std::vector<std::string> keys = keys_of(ctx, downloads, counts);
     // Each path is looked up once; the sort then compares the views.
     std::vector<std::pair<std::string_view, DownloadSeq::Id>> files;
     for (DownloadSeq::Id id = 0; id < counts.size(); ++id)
         if (counts[id] > 0) files.emplace_back(downloads.path_of(id), id);
-    // Paths order as unsigned bytes, like list_sort.
+    // Paths order as unsigned bytes: char_traits<char> compares unsigned char.
     std::sort(files.begin(), files.end());
-    for (const auto& [path, id] : files) counter.take(locate(ctx, tables, std::string(path), counts[id]));
+    // A file spelled more than one way is counted once, by the sum of its
+    // spellings, where the first of them stands.
+    std::unordered_map<std::string_view, DownloadSeq::Id> first;
+    first.reserve(files.size());
+    for (const auto& [path, id] : files) {
+        const auto [at, fresh] = first.emplace(keys[id], id);
+        if (!fresh) {
+            counts[at->second] += counts[id];
+            counts[id] = 0;
+        }
+    }
+    for (const auto& [path, id] : files)
+        if (counts[id] > 0) counter.take(locate(ctx, tables, std::string(path), keys[id], counts[id]));
 }
 
-// With "ns": the downloads in log order, equal neighbours merged.
+// With "ns": the downloads in log order, neighbours naming one file merged.
 void take_in_log_order(RunContext& ctx, const PassTables& tables, const DownloadSeq& downloads,
                        ListCounter& counter) {
+    const std::vector<std::string> keys = keys_of(ctx, downloads, counts_of(downloads));
     for (std::size_t i = 0; i < downloads.size();) {
         std::size_t next = i + 1;
-        while (next < downloads.size() && downloads.id(next) == downloads.id(i)) ++next;
-        counter.take(locate(ctx, tables, downloads.path(i), static_cast<long long>(next - i)));
+        while (next < downloads.size() && keys[downloads.id(next)] == keys[downloads.id(i)]) ++next;
+        counter.take(locate(ctx, tables, downloads.path(i), keys[downloads.id(i)],
+                            static_cast<long long>(next - i)));
         i = next;
     }
 }

@@ -19,7 +19,11 @@ void RunContext::close_upload_log() {
 }
 
 void RunContext::progress(std::string_view text) {
-    std::string line = "\xFE ";
+    // The mark is the small square of code page 437; a UTF-8 terminal gets
+    // that square as its own character, U+25A0 in UTF-8. Pipes and files
+    // get the byte, so that scripts and logs see the same bytes whatever
+    // the terminal.
+    std::string line = env.err_is_utf8_terminal() ? "\xE2\x96\xA0 " : "\xFE ";
     line.append(text);
     env.err(line);
     env.flush_console();  // seen before the step it announces begins

@@ -36,7 +36,8 @@ struct RunContext {
     void close_upload_log();
     // Console text on standard error.
     void console(std::string_view text) { env.err(text); }
-    // A progress line: 0xFE, a blank and the text.
+    // A progress line: the mark 0xFE (U+25A0 on a UTF-8 terminal), a blank
+    // and the text.
     void progress(std::string_view text);
     // "text: <system message>\n" for the current error number.
     void console_system_error(std::string_view text);

@@ -62,26 +62,41 @@ void store_name(StatEntry& e, std::string_view name) {
     if (name.size() < kStatNameField) e.name_field[name.size()] = '\0';
 }
 
-// Whether the entry's name is `name` (which holds no NUL byte), without
-// measuring the stored name first: most entries differ in a few bytes.
-bool holds_name(const StatEntry& e, std::string_view name) {
-    const std::size_t n = name.size();
-    if (n < kStatNameField && e.name_field[n] != '\0') return false;
-    // The names of one download directory share a long head and differ
-    // near their end: their last eight bytes tell most of them apart.
-    constexpr std::size_t kTail = 8;
-    if (n >= kTail && std::memcmp(e.name_field.data() + n - kTail, name.data() + n - kTail, kTail) != 0)
-        return false;
-    return std::memcmp(e.name_field.data(), name.data(), n) == 0;
-}
-
 std::uint32_t clamp_count(long long v) {
     if (v < 0) return 0;
     if (v > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint32_t>::max();
     return static_cast<std::uint32_t>(v);
 }
 
+// Held at the top of 32 bits, like every count in memory.
+std::uint32_t add_counts(std::uint32_t count, long long value) {
+    // A value near the top of long long would overflow the sum.
+    return value > std::numeric_limits<long long>::max() - count
+               ? clamp_count(value)
+               : clamp_count(static_cast<long long>(count) + value);
+}
+
 // The slot whose last change is the longest ago; the lowest one among equals.
+std::size_t oldest_slot(const std::vector<StatEntry>& bucket, std::uint32_t now) {
+    std::size_t oldest = 0;
+    std::uint32_t oldest_age = 0;
+    for (std::size_t i = 0; i < bucket.size(); ++i) {
+        const std::uint32_t age = now - bucket[i].time;
+        if (age > oldest_age) {
+            oldest_age = age;
+            oldest = i;
+        }
+    }
+    return oldest;
+}
+
+void index_keys(StatTable& table) {
+    table.by_key.clear();
+    for (std::size_t b = 0; b < table.buckets.size(); ++b)
+        for (std::size_t i = 0; i < table.buckets[b].size(); ++i)
+            table.by_key.emplace(table.buckets[b][i].key, StatTable::Place{b, i});
+}
+
 }  // namespace
 
 std::string_view StatEntry::name() const {
@@ -93,6 +108,7 @@ std::string_view StatEntry::name() const {
 
 void StatTable::clear() {
     for (auto& b : buckets) b.clear();
+    by_key.clear();
 }
 
 int stat_bucket_of(std::string_view name) {
@@ -111,10 +127,33 @@ StatReadResult decode_statistics(std::string_view bytes, StatTable& table) {
         at += 2;
         for (std::uint32_t i = 0; i < n && bytes.size() - at >= kStatEntryBytes; ++i) {
             bucket.push_back(decode_entry(bytes, at));
+            bucket.back().key = bucket.back().name();
             at += kStatEntryBytes;
         }
     }
+    index_keys(table);
     return StatReadResult::read;
+}
+
+void key_statistics(Env& env, StatTable& table) {
+    std::unordered_map<std::string, StatEntry*> first;
+    bool merged = false;
+    for (auto& bucket : table.buckets) {
+        for (StatEntry& e : bucket) {
+            e.key = env.path_key(std::string(e.name()));
+            const auto [at, fresh] = first.emplace(e.key, &e);
+            if (fresh) continue;
+            StatEntry& kept = *at->second;
+            kept.count = add_counts(kept.count, e.count);
+            kept.time = std::max(kept.time, e.time);
+            e.key.clear();  // merged: dropped below
+            merged = true;
+        }
+    }
+    if (merged)
+        for (auto& bucket : table.buckets)
+            std::erase_if(bucket, [](const StatEntry& e) { return e.key.empty(); });
+    index_keys(table);
 }
 
 std::string encode_statistics(const StatTable& table) {
@@ -144,50 +183,41 @@ StatReadResult read_statistics(Env& env, const std::string& path, StatTable& tab
             env.set_last_error(e);
             return StatReadResult::open_failed;
         }
-        return decode_statistics(bytes, table);
+        const StatReadResult r = decode_statistics(bytes, table);
+        if (r == StatReadResult::read) key_statistics(env, table);
+        return r;
     } catch (const std::bad_alloc&) {
         table.clear();
         return StatReadResult::memory;
     }
 }
 
-StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, StatUpdate mode,
-                                   long long value, std::uint32_t now) {
-    if (name.size() > kStatNameField) return StatUpdateResult::name_too_long;
-    auto& bucket = table.buckets[static_cast<std::size_t>(stat_bucket_of(name))];
-    // A name holding a NUL byte can never equal a stored name (which ends
-    // at its first NUL); any other name is compared in the field itself.
-    const bool comparable = name.find('\0') == std::string_view::npos;
-    // One pass finds the name or, failing that, the entry that has gone
-    // longest without a change: most names of a big run are new.
-    std::size_t oldest = 0;
-    std::uint32_t oldest_age = 0;
-    for (std::size_t i = 0; i < bucket.size(); ++i) {
-        StatEntry& e = bucket[i];
-        if (comparable && holds_name(e, name)) {
-            if (mode == StatUpdate::add)
-                // A count near the top of long long would overflow the sum;
-                // held at the top instead, like every other count.
-                e.count = value > std::numeric_limits<long long>::max() - e.count
-                              ? clamp_count(value)
-                              : clamp_count(static_cast<long long>(e.count) + value);
-            else
-                e.count = clamp_count(value);
-            e.time = now;
-            return StatUpdateResult::recorded;
-        }
-        const std::uint32_t age = now - e.time;
-        if (age > oldest_age) {
-            oldest_age = age;
-            oldest = i;
-        }
+StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, const std::string& key,
+                                   StatUpdate mode, long long value, std::uint32_t now) {
+    if (const auto it = table.by_key.find(key); it != table.by_key.end()) {
+        StatEntry& e = table.buckets[it->second.bucket][it->second.index];
+        e.count = mode == StatUpdate::add ? add_counts(e.count, value) : clamp_count(value);
+        e.time = now;
+        return StatUpdateResult::recorded;
     }
-    StatEntry* slot = bucket.size() < static_cast<std::size_t>(kStatBucketSlots)
-                          ? &bucket.emplace_back()
-                          : &bucket[oldest];
-    store_name(*slot, name);
-    slot->count = clamp_count(value);
-    slot->time = now;
+    if (name.size() > kStatNameField) return StatUpdateResult::name_too_long;
+    const auto b = static_cast<std::size_t>(stat_bucket_of(name));
+    auto& bucket = table.buckets[b];
+    std::size_t slot = bucket.size();
+    if (slot < static_cast<std::size_t>(kStatBucketSlots)) {
+        bucket.emplace_back();
+    } else {
+        slot = oldest_slot(bucket, now);
+        const auto old = table.by_key.find(bucket[slot].key);
+        if (old != table.by_key.end() && old->second.bucket == b && old->second.index == slot)
+            table.by_key.erase(old);
+    }
+    StatEntry& e = bucket[slot];
+    store_name(e, name);
+    e.count = clamp_count(value);
+    e.time = now;
+    e.key = key;
+    table.by_key.emplace(key, StatTable::Place{b, slot});
     return StatUpdateResult::recorded;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/env.h"
@@ -29,6 +30,8 @@ struct StatEntry {
     // Kept wide in memory; written as 16 bits, held at 65535 when larger.
     std::uint32_t count = 0;
     std::uint32_t time = 0;  // last change, seconds since 1970
+    // The identity key of the file the entry counts (not stored).
+    std::string key;
 
     std::string_view name() const;
 };
@@ -37,6 +40,11 @@ struct StatTable {
     // Entries of each bucket in the order they were added. A bucket holds at
     // most 50 entries, unless a damaged file gave it more (they are kept).
     std::array<std::vector<StatEntry>, kStatBuckets> buckets;
+    // Every entry by its key: a file is found under any spelling.
+    struct Place {
+        std::size_t bucket, index;
+    };
+    std::unordered_map<std::string, Place> by_key;
 
     void clear();
 };
@@ -56,19 +64,26 @@ enum class StatReadResult {
 StatReadResult read_statistics(Env& env, const std::string& path, StatTable& table);
 
 // The bytes of a statistics file turned into a table (read, memory or
-// incompatible).
+// incompatible). Each entry is keyed by its name exactly as stored.
 StatReadResult decode_statistics(std::string_view bytes, StatTable& table);
+
+// Keys every entry by the file it names and merges the entries that name
+// one file under several spellings into the first of them (in file order):
+// counts added, the later time kept. read_statistics does it.
+void key_statistics(Env& env, StatTable& table);
 // The table in the file's layout.
 std::string encode_statistics(const StatTable& table);
 
 enum class StatUpdate { add, set };
 enum class StatUpdateResult { recorded = 0, name_too_long = 1 };
 
-// Records one file: with `add` the value is added to its count, with `set`
-// it replaces it. A new file takes the next free slot of its bucket, or the
-// slot of the entry changed longest ago when the bucket is full.
-StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, StatUpdate mode,
-                                   long long value, std::uint32_t now);
+// Records one file, found by its identity key `key` under whatever name it
+// was stored: with `add` the value is added to its count, with `set` it
+// replaces it. A new file is stored under `name`; it takes the next free
+// slot of the name's bucket, or the slot of the entry changed longest ago
+// when the bucket is full.
+StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, const std::string& key,
+                                   StatUpdate mode, long long value, std::uint32_t now);
 
 enum class StatWriteResult { written = 0, failed = 1 };
 

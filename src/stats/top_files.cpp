@@ -88,6 +88,8 @@ TopFilesResult collect_top_files(Env& env, const ControlSettings& settings,
             return TopFilesResult::cannot_open;
         StatTable table;
         if (decode_statistics(bytes, table) != StatReadResult::read) return TopFilesResult::incompatible;
+        // A file stored under two spellings is one line of the bulletins.
+        key_statistics(env, table);
         for (const auto& bucket : table.buckets) {
             for (const auto& e : bucket) {
                 std::string name = report_name(e.name());

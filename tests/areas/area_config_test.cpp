@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "area_test_util.h"
+#include "platform/path_key.h"
 #include "areas/ascii_area_file.h"
 
 namespace zunt {
@@ -29,21 +30,25 @@ TEST(AsciiAreaLine, SplitsFields) {
     EXPECT_FALSE(parse_ascii_area_line("\\\\", a));
 }
 
-// Byte sum at 16 bits, modulo 101; lookups exact, the first inserted wins.
+// Byte sum at 16 bits, modulo 101; lookups by the directory's identity,
+// the first inserted wins.
 TEST(AreaTable, HashAndLookup) {
     EXPECT_EQ(area_hash("c:\\files\\util\\"), 97);  // 14 bytes summing to 1410
     EXPECT_EQ(area_hash(""), 0);
     EXPECT_EQ(area_hash("\xFF"), 255 % 101);
     EXPECT_EQ(area_hash(std::string(300, '\xFF')), 76500 % 65536 % 101);
     AreaTable t = area_table_new();
-    area_table_insert(t, "c:\\files\\util\\", "c:\\lists\\util.bbs", "Util");
-    area_table_insert(t, "c:\\files\\util\\", "c:\\lists\\other.bbs", "Again");
-    area_table_insert(t, "c:\\files\\tuil\\", "", "Anagram");  // same bucket
+    Env& env = default_env();
+    for (auto [dir, list, name] : {std::tuple{"c:\\files\\util\\", "c:\\lists\\util.bbs", "Util"},
+                                   {"C:/Files/Util/", "c:\\lists\\other.bbs", "Again"},
+                                   {"c:\\files\\tuil\\", "", "Anagram"}})  // same bucket
+        area_table_insert(t, dir, dir_key(env, dir), list, name);
+    EXPECT_EQ(t.buckets[97].size(), 2u);
     const std::pair<const char*, const char*> cases[] = {{"c:\\files\\util\\", "Util"},
-        {"c:\\files\\tuil\\", "Anagram"}, {"C:\\FILES\\UTIL\\", nullptr},
-        {"c:\\files\\util", nullptr}};
+        {"c:\\files\\tuil\\", "Anagram"}, {"C:\\FILES\\UTIL\\", "Util"},
+        {"c:\\files\\util", "Util"}, {"c:\\files\\", nullptr}};
     for (auto [dir, name] : cases) {
-        const DownloadRecord* r = area_table_lookup(t, dir);
+        const DownloadRecord* r = area_table_lookup(t, dir_key(env, dir));
         EXPECT_EQ(r ? area_name(*r) : "(none)", name ? name : "(none)") << dir;
     }
     area_table_free(t);
@@ -71,7 +76,7 @@ TEST(AreaConfigLoad, OrderAndStops) {
     const std::string ascii = dir.write("areas.txt", "Ascii c:\\files\\util c:\\ascii.bbs\r\n");
     AreaConfig both;
     ASSERT_EQ(load_area_config(default_env(), farea, ascii, false, both), AreaResult::loaded);
-    EXPECT_EQ(area_name(*area_table_lookup(*both.area_table, "c:\\files\\util\\")), "Max");
+    EXPECT_EQ(area_name(*area_table_lookup(*both.area_table, dir_key(default_env(), "c:\\files\\util\\"))), "Max");
     release_area_config(both);
     struct Case { const char* what; std::optional<std::string> farea, ascii; AreaResult want; std::size_t areas; };
     const Case cases[] = {

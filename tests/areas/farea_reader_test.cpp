@@ -18,13 +18,14 @@ std::vector<FareaArea> read_ok(const testing::TestFarea& f) {
     return areas;
 }
 
-// Division records are not areas but keep their numbers in farea.idx.
+// Division records are not areas but keep their numbers in farea.idx; a
+// lookup by number takes a record left out of the areas for its attributes.
 TEST(FareaReader, DivisionRecordsCountInTheNumbering) {
     const auto f = build_farea({{"DIV", "", "", 0x4000}, {"UTIL", "u/", ""}, {"", "", "", 0x8000},
-                                {"GAMES", "g/", "l/g.bbs"}});
+                                {"GAMES", "g/", "l/g.bbs"}, {"NEW", "n/", "", 0x1000}});
     EXPECT_EQ(read_ok(f).size(), 2u);
     const std::pair<std::size_t, const char*> cases[] = {
-        {0, nullptr}, {1, "u/files.bbs"}, {2, nullptr}, {3, "l/g.bbs"}};
+        {0, nullptr}, {1, "u/files.bbs"}, {2, nullptr}, {3, "l/g.bbs"}, {4, "n/files.bbs"}};
     for (auto [area, want] : cases) {
         std::string bbs;
         EXPECT_EQ(farea_area_files_bbs(f.dat, f.idx, area, bbs), want != nullptr) << area;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "area_test_util.h"
+#include "platform/path_key.h"
 #include "areas/area_config.h"
 #include "areas/filesbbs_locator.h"
 
@@ -71,8 +72,8 @@ TEST(Locator, SourcesInTheConfiguredOrder) {
     dir.write("loose/files.bbs", "FOO.ZIP  A file\r\n");
     AreaConfig areas;
     areas.area_table = area_table_new();
-    area_table_insert(*areas.area_table, bare, "", "Bare");
-    area_table_insert(*areas.area_table, listed, "d:\\lists\\util.bbs", "Util");
+    area_table_insert(*areas.area_table, bare, dir_key(default_env(), bare), "", "Bare");
+    area_table_insert(*areas.area_table, listed, dir_key(default_env(), listed), "d:\\lists\\util.bbs", "Util");
     struct Case { bool area_first; std::string dir; int result; std::string bbs; };
     const Case cases[] = {
         {true, bare, 1, bare + "files.bbs"},       {false, bare, 2, bare + "files.bbs"},
@@ -84,7 +85,9 @@ TEST(Locator, SourcesInTheConfiguredOrder) {
     for (const Case& c : cases) {
         settings.use_area_dat_first = c.area_first;
         std::string bbs = "stale", ext = ".zip";
-        EXPECT_EQ(locate_filesbbs(default_env(), settings, areas, nullptr, c.dir + "foo.zip", bbs, ext), c.result)
+        const std::string path = c.dir + "foo.zip";
+        EXPECT_EQ(locate_filesbbs(default_env(), settings, areas, nullptr, path,
+                                  default_env().path_key(path), bbs, ext), c.result)
             << c.dir << " " << c.area_first;
         EXPECT_EQ(bbs, c.bbs) << c.dir;
         EXPECT_EQ(ext, ".zip");

@@ -15,12 +15,34 @@ InitOptions opts(int style = 1, int length = 3, bool zero_pad = false, int max_d
     return o;
 }
 
+std::string rebuilt(std::string_view line, const InitOptions& o, long long* count = nullptr) {
+    std::string out;
+    const long long n = append_rebuilt_line(line, o, out);
+    if (count) *count = n;
+    return out;
+}
+
+using Lines = std::vector<std::string>;
+
+// The lines rebuilt as one list's bytes, each line ended by CR LF.
+Lines rebuild(const Lines& in, const InitOptions& o, const InitHooks& hooks) {
+    std::string bytes, out;
+    for (const std::string& l : in) bytes += l + "\r\n";
+    RebuildBuffers buffers;
+    rebuild_list_bytes(bytes, o, hooks, buffers, out);
+    Lines lines;
+    for (std::size_t at = 0, end; (end = out.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(out.substr(at, end - at));
+    return lines;
+}
+
 TEST(InitdlcClassify, LineKinds) {
     const struct {
         std::string line;
         LineKind kind;
     } cases[] = {
         {"", LineKind::separator},
+        {"    ", LineKind::separator},
         {"-- Utilities --", LineKind::separator},
         {"\x10" "!SYSOP", LineKind::separator},
         {"\x1A", LineKind::separator},
@@ -55,15 +77,15 @@ TEST(InitdlcRebuild, FileLines) {
         {"F.ZIP x", opts(1, 3, false, 40), "F.ZIP         [  0] x", 0},
     };
     for (const auto& c : cases) {
-        const RebuiltLine r = rebuild_file_line(c.line, c.options);
-        EXPECT_EQ(r.line, c.want) << c.line;
-        EXPECT_EQ(r.count, c.count) << c.line;
+        long long count = -1;
+        EXPECT_EQ(rebuilt(c.line, c.options, &count), c.want) << c.line;
+        EXPECT_EQ(count, c.count) << c.line;
     }
 }
 
 TEST(InitdlcRebuild, LongLinesStayWhole) {
     const std::string desc(5000, 'x');
-    EXPECT_EQ(rebuild_file_line("F.ZIP " + desc, opts()).line, "F.ZIP         [  0] " + desc);
+    EXPECT_EQ(rebuilt("F.ZIP " + desc, opts()), "F.ZIP         [  0] " + desc);
 }
 
 TEST(InitdlcDateKey, SortsByDate) {
@@ -74,8 +96,6 @@ TEST(InitdlcDateKey, SortsByDate) {
     EXPECT_LT(format_date_key(7951, 21440), format_date_key(9249, 0));
     EXPECT_LT(std::string(kMissingFileDateKey), format_date_key(33, 0));
 }
-
-using Lines = std::vector<std::string>;
 
 TEST(InitdlcList, BlocksAndTheirSorting) {
     const Lines in = {"-- Head", "b.zip Bee", " bee more", "+bee plus", "A.ZIP Ay", "",
@@ -102,7 +122,7 @@ TEST(InitdlcList, BlocksAndTheirSorting) {
         o.sort_order = c.order;
         Lines want;
         for (const char* k = c.want; *k; ++k) want.insert(want.end(), blocks.at(*k).begin(), blocks.at(*k).end());
-        EXPECT_EQ(rebuild_list_lines(in, o, hooks), want) << c.sort_by << "/" << c.order;
+        EXPECT_EQ(rebuild(in, o, hooks), want) << c.sort_by << "/" << c.order;
     }
 }
 
@@ -111,7 +131,7 @@ TEST(InitdlcList, ContinuationWithoutFileLineStaysPut) {
     o.sort_by = 1;
     const Lines in = {"-- x", " orphan", "b.zip B", "a.zip A"};
     const Lines want = {"-- x", " orphan", "a.zip         [  0] A", "b.zip         [  0] B"};
-    EXPECT_EQ(rebuild_list_lines(in, o, {}), want);
+    EXPECT_EQ(rebuild(in, o, {}), want);
 }
 
 TEST(InitdlcList, CountsRecordedAndHardSpaces) {
@@ -123,7 +143,7 @@ TEST(InitdlcList, CountsRecordedAndHardSpaces) {
     const Lines in = {"A.ZIP\xFF[ 4] a\xFF", "b.zip [0] b", "\xFF" "cont\xFF" "x", "C.ZIP (12) c"};
     const Lines want = {"A.ZIP         [  4] a", "b.zip         [  0] b", " cont x",
                         "C.ZIP         [ 12] c"};
-    EXPECT_EQ(rebuild_list_lines(in, o, hooks), want);
+    EXPECT_EQ(rebuild(in, o, hooks), want);
     const std::vector<std::pair<std::string, long long>> want_rec = {{"A.ZIP", 4}, {"C.ZIP", 12}};
     EXPECT_EQ(recorded, want_rec);
 }
@@ -151,14 +171,14 @@ TEST(InitdlcList, NameSortIsAStableSortOfTheRebuiltLines) {
                 continue;
             }
             in.push_back(names[next() % names.size()] + std::string(next() % 3, ' ') + " " + descs[next() % descs.size()]);
-            groups.push_back({rebuild_file_line(in.back(), o).line});
+            groups.push_back({rebuilt(in.back(), o)});
         }
         std::stable_sort(groups.begin(), groups.end(), [order](const Lines& a, const Lines& b) {
             return order == 1 ? a[0] < b[0] : b[0] < a[0];
         });
         Lines want;
         for (const Lines& g : groups) want.insert(want.end(), g.begin(), g.end());
-        EXPECT_EQ(rebuild_list_lines(in, o, {}), want) << order;
+        EXPECT_EQ(rebuild(in, o, {}), want) << order;
     }
 }
 

@@ -52,7 +52,7 @@ Files initial_board() {
     f["max.znt"] = std::nullopt;
     f["binkd.znt"] = std::nullopt;
     StatTable stats;
-    update_stat_entry(stats, "files\\util\\util0.zip", StatUpdate::set, 4, 1000);
+    update_stat_entry(stats, "files\\util\\util0.zip", std::string("files\\util\\util0.zip"), StatUpdate::set, 4, 1000);
     f["zunt.sta"] = encode_statistics(stats);
     return f;
 }

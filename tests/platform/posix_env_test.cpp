@@ -61,6 +61,25 @@ TEST_F(PosixEnvTest, HostPathTable) {
     }
 }
 
+// Keys come from the text alone: "/srv/q" need not exist.
+TEST(PathKey, OneKeyPerFile) {
+    ::setenv("ZUNT_DRIVE_Q", "/Srv/Q/", 1);
+    const std::pair<const char*, const char*> cases[] = {
+        {"Q:\\MAX\\Files\\Util\\ZIP.ZIP", "/srv/q/max/files/util/zip.zip"},
+        {"q:max/files/util/zip.zip", "/srv/q/max/files/util/zip.zip"},
+        {"files\\util\\zip.zip", "/home/bbs/files/util/zip.zip"},
+        {"./files//util/../util/./zip.zip", "/home/bbs/files/util/zip.zip"},
+        {"/srv/q/max/files/util/", "/srv/q/max/files/util/"},
+        {"files\\util\\", "/home/bbs/files/util/"},
+        {"", "/home/bbs/"},
+        {"/../..//x", "/x"},
+        {"D:\\Files\\..\\..\\A.ZIP", "d:/a.zip"},  // an unmapped drive is a root of its own
+        {"d:", "d:/"},
+    };
+    for (const auto& [path, key] : cases) EXPECT_EQ(host_path_key(path, "/home/BBS"), key) << path;
+    ::unsetenv("ZUNT_DRIVE_Q");
+}
+
 TEST_F(PosixEnvTest, SharingModesBecomeLocks) {
     std::unique_ptr<File> holder, other;
     ASSERT_EQ(env.open(list, Access::read_write, Share::exclusive, holder), 0);

@@ -33,7 +33,7 @@ Files initial_board() {
     const std::string counted = board("DL-Z files\\util\\zip.zip") + board("Joe Caller U#=3 logged on");
     const std::string last = "* 16 Dec 04:59:11 MAX  Joe Caller U#=3 logged on";
     StatTable stats;
-    update_stat_entry(stats, "files\\util\\zip.zip", StatUpdate::set, 4, 1000);
+    update_stat_entry(stats, "files\\util\\zip.zip", std::string("files\\util\\zip.zip"), StatUpdate::set, 4, 1000);
     return {
         {"zunt.ctl", "asciiareafile areas.txt\r\ncounterstyle 1\r\ncounterlength 2\r\nlogfile zunt.log\r\n"
                      "bbslog max.log\r\nmailerlog binkd.log\r\nmailerstring sent:\r\nstatistics zunt.sta\r\n"

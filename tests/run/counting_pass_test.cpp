@@ -5,6 +5,7 @@
 #include <new>
 
 #include "areas/area_test_util.h"
+#include "platform/path_key.h"
 #include "counters/files_bbs_update.h"
 #include "support/fault_env.h"
 
@@ -12,7 +13,7 @@ namespace zunt {
 namespace {
 
 void fill(DownloadSeq& list, const std::vector<std::string>& paths) {
-    for (const std::string& p : paths) list.append(p);
+    list.append_all({paths.begin(), paths.end()});
 }
 
 TEST(CountingPass, TicFilters) {

@@ -64,7 +64,7 @@ TEST(StatisticsStep, FailedWriteIsReported) {
         bool got = true;
         const std::string log = with_log(dir, env, dir.path("no/zunt.sta"), [&](RunContext& ctx) {
             StatTable table;
-            update_stat_entry(table, "c:\\a.zip", StatUpdate::add, 1, 1);
+            update_stat_entry(table, "c:\\a.zip", std::string("c:\\a.zip"), StatUpdate::add, 1, 1);
             got = write_statistics_step(ctx, table, logging);
         });
         EXPECT_FALSE(got);

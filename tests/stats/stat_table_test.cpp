@@ -43,7 +43,7 @@ TEST(StatTable, UpdateAddsSetsSaturatesAndRefusesLongNames) {
     std::uint32_t now = 100;
     for (const auto& s : steps) {
         SCOPED_TRACE(s.name.substr(0, 12) + " " + std::to_string(s.value));
-        EXPECT_EQ(update_stat_entry(t, s.name, s.mode, s.value, ++now), s.want);
+        EXPECT_EQ(update_stat_entry(t, s.name, std::string(s.name), s.mode, s.value, ++now), s.want);
         std::uint32_t count = 0;
         for (const auto& e : bucket_of(t, s.name))
             if (e.name() == s.name) {
@@ -71,8 +71,8 @@ TEST(StatTable, FullBucketGivesUpItsOldestEntry) {
         std::vector<std::uint32_t> times(50, c.usual);
         for (auto [slot, time] : c.odd) times[static_cast<std::size_t>(slot)] = time;
         StatTable t;
-        for (std::size_t i = 0; i < 50; ++i) update_stat_entry(t, names[i], StatUpdate::add, 1, times[i]);
-        EXPECT_EQ(update_stat_entry(t, names[50], StatUpdate::set, 8, c.now), StatUpdateResult::recorded);
+        for (std::size_t i = 0; i < 50; ++i) update_stat_entry(t, names[i], std::string(names[i]), StatUpdate::add, 1, times[i]);
+        EXPECT_EQ(update_stat_entry(t, names[50], std::string(names[50]), StatUpdate::set, 8, c.now), StatUpdateResult::recorded);
         ASSERT_EQ(t.buckets[3].size(), 50u);
         EXPECT_EQ(t.buckets[3][c.slot].name(), names[50]);
         EXPECT_EQ(t.buckets[3][c.slot].count, 8u);
@@ -90,7 +90,7 @@ TEST(StatTable, RoundTripKeepsOldNameTailsAndSaturatesCounts) {
     ASSERT_EQ(decode_statistics(bytes, t), StatReadResult::read);
     EXPECT_EQ(bucket_of(t, "c:\\x.zip").at(0).name(), "c:\\x.zip");
     EXPECT_EQ(encode_statistics(t), bytes);
-    update_stat_entry(t, "c:\\x.zip", StatUpdate::add, 70000, 0x01020304);
+    update_stat_entry(t, "c:\\x.zip", std::string("c:\\x.zip"), StatUpdate::add, 70000, 0x01020304);
     const std::string written = encode_statistics(t);
     EXPECT_EQ(written.substr(4 + 2 * b + 2 + 80, 2), le16(65535));  // never wraps to 4469
     EXPECT_EQ(written.substr(4 + 2 * b + 2, 80), field);            // old tail unchanged
@@ -127,7 +127,7 @@ TEST(StatTable, MissingFileIsToldApartFromFailures) {
     const std::string path = dir.path("zunt.sta");
     StatTable t;
     EXPECT_EQ(read_statistics(default_env(), path, t), StatReadResult::missing);
-    update_stat_entry(t, "c:\\a.zip", StatUpdate::add, 2, 5);
+    update_stat_entry(t, "c:\\a.zip", std::string("c:\\a.zip"), StatUpdate::add, 2, 5);
     ASSERT_EQ(write_statistics(default_env(), path, t), StatWriteResult::written);
     for (long n = 1; n <= 2; ++n) {  // open, read
         testing::FaultEnv env(default_env(), n);

@@ -51,6 +51,7 @@ public:
         if (strike()) return fail(EIO);
         return pass(base_.link_or_copy(target, link));
     }
+    std::string path_key(const std::string& path) override { return base_.path_key(path); }
     Errno find_first(const std::string& pattern, FoundFile& out) override {
         return pass(base_.find_first(pattern, out));
     }
