@@ -80,19 +80,6 @@ TEST_F(LogScannerTest, FirstRunSecondRunAndForcedRun) {
     EXPECT_EQ(dir.read("link.znt"), dir.read("max.znt"));
 }
 
-TEST_F(LogScannerTest, UnfinishedLastLineWaitsForTheNextRun) {
-    dir.write("max.log", board("DL-Z d:\\files\\a.zip") + "+ 16 Dec 04:59:11 MAX  DL-Z d:\\files\\b.z");
-    EXPECT_EQ(run({"max.log"}), (Counts{1}));
-    dir.write("max.log", dir.read("max.log") + "ip\r\n");
-    EXPECT_EQ(run({"max.log"}), (Counts{1}));
-    EXPECT_EQ(taken(), (std::vector<std::string>{"d:\\files\\a.zip", "d:\\files\\b.zip"}));
-    EXPECT_EQ(run({"max.log"}), (Counts{0}));
-    // A Ctrl-Z ends the last line.
-    dir.write("max.log", board("DL-Z d:\\files\\a.zip") + "+ 16 Dec 04:59:12 MAX  DL-Z d:\\files\\b.zip\x1a");
-    EXPECT_EQ(run({"max.log"}, true), (Counts{2}));
-    EXPECT_EQ(run({"max.log"}), (Counts{0}));
-}
-
 TEST_F(LogScannerTest, LongLinesAreReadInPiecesThatCanBeRemembered) {
     dir.write("max.log", board("DL-Z d:\\files\\a.zip") + board(std::string(600, 'x')));
     EXPECT_EQ(run({"max.log"}), (Counts{1}));
@@ -100,20 +87,6 @@ TEST_F(LogScannerTest, LongLinesAreReadInPiecesThatCanBeRemembered) {
     EXPECT_EQ(load_scan_position(env, dir.path("max.znt"), e).value_or(ScanPosition{}).text, std::string(623 - 511, 'x'));
     EXPECT_EQ(run({"max.log"}), (Counts{0}));
     EXPECT_FALSE(logged("mismatch"));
-}
-
-TEST_F(LogScannerTest, TrimmedLogReadsOnAfterTheRememberedLine) {
-    dir.write("max.log", board("DL-Z d:\\files\\a.zip") + board("DL-Z d:\\files\\b.zip"));
-    EXPECT_EQ(run({"max.log"}), (Counts{2}));
-    taken();
-    // Nightly maintenance cut the first line, then a new download came; the
-    // remembered line is now the log's first line: still found.
-    dir.write("max.log", board("DL-Z d:\\files\\b.zip") + board("DL-Z d:\\files\\c.zip"));
-    EXPECT_EQ(run({"max.log"}), (Counts{1}));
-    EXPECT_EQ(taken(), (std::vector<std::string>{"d:\\files\\c.zip"}));
-    // Replaced by an unrelated, smaller log: scanned whole.
-    dir.write("max.log", board("DL-Z d:\\x.zip"));
-    EXPECT_EQ(run({"max.log"}), (Counts{1}));
 }
 
 // A log read from its start for its remembered line is read once: what
