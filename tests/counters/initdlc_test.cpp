@@ -129,20 +129,6 @@ TEST(InitdlcList, ContinuationWithoutFileLineStaysPut) {
     EXPECT_EQ(rebuild(in, o, {}), want);
 }
 
-TEST(InitdlcList, CountsRecordedAndHardSpaces) {
-    InitOptions o = opts();
-    o.kill_hard_space = true;
-    std::vector<std::pair<std::string, long long>> recorded;
-    InitHooks hooks;
-    hooks.record_count = [&](std::string_view w, long long n) { recorded.emplace_back(w, n); };
-    const Lines in = {"A.ZIP\xFF[ 4] a\xFF", "b.zip [0] b", "\xFF" "cont\xFF" "x", "C.ZIP (12) c"};
-    const Lines want = {"A.ZIP         [  4] a", "b.zip         [  0] b", " cont x",
-                        "C.ZIP         [ 12] c"};
-    EXPECT_EQ(rebuild(in, o, hooks), want);
-    const std::vector<std::pair<std::string, long long>> want_rec = {{"A.ZIP", 4}, {"C.ZIP", 12}};
-    EXPECT_EQ(recorded, want_rec);
-}
-
 // Sorting by name orders the rebuilt lines as a stable sort of their bytes
 // would, each with its continuation lines: names sharing long heads, names
 // shorter than others they begin, bytes above 0x7F and NUL bytes, repeats.
