@@ -3,13 +3,17 @@
 # make package - build the Debian package build-pkg/zunt_<version>_<arch>.deb
 # make windows - cross-compile zunt.exe and pack build-win/zunt-<version>-win64.zip
 # make fuzz  - build the libFuzzer targets with clang and run each FUZZ_SECONDS (20) seconds
+# make scenarios - rerun every end-to-end scenario and rewrite its expected
+#              files (SCENARIO=<name> for one); review with git diff
+# make mutate - plant MUTANTS (20) small faults in src/ one by one and count
+#              those the tests catch (MUTATE_SEED=1)
 # make bench - build a Release ZUNT with the benchmarks and run B1-B4 (slow;
 #              BENCH_SCALE=0.1 for a quick run)
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test demo deps clean windows package fuzz bench
+.PHONY: all build test demo deps clean windows package fuzz bench scenarios mutate
 
 all: build
 
@@ -22,6 +26,18 @@ build: deps
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+SCENARIO ?=
+scenarios: build
+	ZUNT_UPDATE_SCENARIOS=1 $(BUILD)/zunt_tests --gtest_filter='*ScenarioE2E.Runs/$(SCENARIO)*'
+	git status --short tests/scenarios
+
+MUTATE_TOOL ?= ../shared/tools/mutate.py
+MUTANTS ?= 20
+MUTATE_SEED ?= 1
+mutate:
+	python3 $(MUTATE_TOOL) . --count $(MUTANTS) --seed $(MUTATE_SEED) --jobs $(JOBS) \
+		--workdir /tmp/zunt-mutate-$(notdir $(CURDIR))
 
 demo: build
 	./examples/run-demo.sh $(BUILD)/zunt

@@ -353,8 +353,14 @@ CommitReport Transaction::commit() {
 
 RollForward roll_forward(Env& env, const std::string& journal_path, CommitReport& report) {
     std::string bytes;
+    // Looking for a journal that is not there leaves the run's last error
+    // as it was: the messages that show it must not change.
+    const Errno before = env.last_error();
     if (Errno e = read_whole_file(env, journal_path, Share::exclusive, bytes)) {
-        if (e == ENOENT) return RollForward::nothing;
+        if (e == ENOENT) {
+            env.set_last_error(before);
+            return RollForward::nothing;
+        }
         report = {CommitResult::unfinished, e, {}, 0};
         return RollForward::failed;
     }

@@ -164,8 +164,9 @@ bool open_upload_log(RunContext& ctx) {
 bool take_run_lock(RunContext& ctx, std::unique_ptr<File>& holder) {
     const std::string& path = ctx.state.control_file_path;
     if (try_run_lock(ctx.env, path, holder) != RunLockResult::busy) return true;
-    ctx.console(run_lock_waiting_message(path));
-    if (wait_for_run_lock(ctx.env, path, holder) != RunLockResult::busy) return true;
+    const int wait_seconds = run_lock_wait_seconds(ctx.env);
+    ctx.console(run_lock_waiting_message(path, wait_seconds));
+    if (wait_for_run_lock(ctx.env, path, wait_seconds, holder) != RunLockResult::busy) return true;
     ctx.console(run_lock_busy_message(path));
     return false;
 }

@@ -137,22 +137,23 @@ StatReadResult decode_statistics(std::string_view bytes, StatTable& table) {
 
 void key_statistics(Env& env, StatTable& table) {
     std::unordered_map<std::string, StatEntry*> first;
-    bool merged = false;
     for (auto& bucket : table.buckets) {
+        // Entries kept move down over those merged away; a kept entry never
+        // moves again, so the pointers to it stay good.
+        std::size_t kept = 0;
         for (StatEntry& e : bucket) {
             e.key = env.path_key(std::string(e.name()));
-            const auto [at, fresh] = first.emplace(e.key, &e);
-            if (fresh) continue;
-            StatEntry& kept = *at->second;
-            kept.count = add_counts(kept.count, e.count);
-            kept.time = std::max(kept.time, e.time);
-            e.key.clear();  // merged: dropped below
-            merged = true;
+            if (const auto at = first.find(e.key); at != first.end()) {
+                at->second->count = add_counts(at->second->count, e.count);
+                at->second->time = std::max(at->second->time, e.time);
+                continue;
+            }
+            StatEntry& slot = bucket[kept++];
+            if (&slot != &e) slot = std::move(e);
+            first.emplace(slot.key, &slot);
         }
+        bucket.erase(bucket.begin() + static_cast<std::ptrdiff_t>(kept), bucket.end());
     }
-    if (merged)
-        for (auto& bucket : table.buckets)
-            std::erase_if(bucket, [](const StatEntry& e) { return e.key.empty(); });
     index_keys(table);
 }
 

@@ -11,22 +11,14 @@
 namespace zunt {
 namespace {
 
-// The real file system with a made-up process environment.
-class TestEnv : public testing::FaultEnv {
-public:
-    TestEnv() : FaultEnv(default_env()) {}
-    std::map<std::string, std::string> vars;
-    std::optional<std::string> get_env(const std::string& name) override {
-        auto it = vars.find(name);
-        return it == vars.end() ? std::nullopt : std::optional<std::string>(it->second);
-    }
-};
+// The real file system; `vars` stand before the process environment.
+using TestEnv = testing::FaultEnv;
 
 class ControlFile : public ::testing::Test {
 protected:
     ConfigResult read(const std::string& bytes) { return read_control_file(env, dir.write("zunt.ctl", bytes), s, state); }
     testing::ScratchDir dir{"ctl"};
-    TestEnv env;
+    TestEnv env{default_env()};
     ControlSettings s;
     ConfigState state;
 };
@@ -91,12 +83,13 @@ TEST_F(ControlFile, PathListsAndTheirCount) {
 }
 
 TEST(ExpandEnvironment, Table) {
-    TestEnv env;
+    TestEnv env{default_env()};
     env.vars = {{"BBS", "C:\\BBS"}, {"EMPTY", ""}};
     const std::pair<const char*, const char*> cases[] = {
         {"X%Bbs%Y", "xc:\\bbsy"}, {"%nope%", "envnotfound"}, {"100%%", "100%"}, {"a%b c%d", "a%b c%d"},
         {"end%bbs", "end%bbs"},   {"%", "%"},                {"%empty%x", "x"}, {"%a\tb%bbs%", "%a\tbc:\\bbs"},
-        {"%%%bbs%", "%c:\\bbs"},
+        {"%%%bbs%", "%c:\\bbs"}, {"%a\fb%bbs%", "%a\fbc:\\bbs"}, {"%a\rb%bbs%", "%a\rbc:\\bbs"},
+        {"%a\vb%bbs%", "%a\vbc:\\bbs"}, {"%a\nb%bbs%", "%a\nbc:\\bbs"},
     };
     for (auto [in, want] : cases) {
         std::string t = in;

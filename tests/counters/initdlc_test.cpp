@@ -83,11 +83,6 @@ TEST(InitdlcRebuild, FileLines) {
     }
 }
 
-TEST(InitdlcRebuild, LongLinesStayWhole) {
-    const std::string desc(5000, 'x');
-    EXPECT_EQ(rebuilt("F.ZIP " + desc, opts()), "F.ZIP         [  0] " + desc);
-}
-
 TEST(InitdlcDateKey, SortsByDate) {
     // 15 August 1995, 10:30:00 and 04:00:00; 1 January 1998 00:00:00.
     EXPECT_EQ(format_date_key(7951, 21440), "0795121440");
@@ -132,20 +127,6 @@ TEST(InitdlcList, ContinuationWithoutFileLineStaysPut) {
     const Lines in = {"-- x", " orphan", "b.zip B", "a.zip A"};
     const Lines want = {"-- x", " orphan", "a.zip         [  0] A", "b.zip         [  0] B"};
     EXPECT_EQ(rebuild(in, o, {}), want);
-}
-
-TEST(InitdlcList, CountsRecordedAndHardSpaces) {
-    InitOptions o = opts();
-    o.kill_hard_space = true;
-    std::vector<std::pair<std::string, long long>> recorded;
-    InitHooks hooks;
-    hooks.record_count = [&](std::string_view w, long long n) { recorded.emplace_back(w, n); };
-    const Lines in = {"A.ZIP\xFF[ 4] a\xFF", "b.zip [0] b", "\xFF" "cont\xFF" "x", "C.ZIP (12) c"};
-    const Lines want = {"A.ZIP         [  4] a", "b.zip         [  0] b", " cont x",
-                        "C.ZIP         [ 12] c"};
-    EXPECT_EQ(rebuild(in, o, hooks), want);
-    const std::vector<std::pair<std::string, long long>> want_rec = {{"A.ZIP", 4}, {"C.ZIP", 12}};
-    EXPECT_EQ(recorded, want_rec);
 }
 
 // Sorting by name orders the rebuilt lines as a stable sort of their bytes

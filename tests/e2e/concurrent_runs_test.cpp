@@ -12,11 +12,14 @@
 namespace zunt::e2e {
 namespace {
 
-const std::string kWaiting = "\xFE Reading config...\n  Another ZUNT run is using zunt.ctl, waiting up to 30 seconds...\n";
+std::string waiting(int seconds) {
+    return "\xFE Reading config...\n  Another ZUNT run is using zunt.ctl, waiting up to " + std::to_string(seconds) +
+           " seconds...\n";
+}
 
 // Runs zunt while the test holds the control file's lock, released after
 // `hold` (or never).
-RunResult run_while_locked(const Sandbox& box, std::optional<std::chrono::seconds> hold) {
+RunResult run_while_locked(const Sandbox& box, std::optional<std::chrono::seconds> hold, const EnvVars& env = {}) {
     box.write("zunt.ctl", "farea c:\\max\\farea\r\ncounterstyle 1\r\ncounterlength 3\r\nlogfile zunt.log\r\nbbslog max.log\r\n");
     box.write("max.log", "");
     std::unique_ptr<File> held;
@@ -26,7 +29,7 @@ RunResult run_while_locked(const Sandbox& box, std::optional<std::chrono::second
         std::this_thread::sleep_for(*hold);
         held.reset();
     });
-    RunResult r = box.run({"/czunt.ctl"});
+    RunResult r = box.run({"/czunt.ctl"}, env);
     release.join();
     return r;
 }
@@ -36,16 +39,16 @@ TEST(ConcurrentRunsE2E, SecondRunGoesOnWhenTheFirstEnds) {
     Sandbox box;
     RunResult r = run_while_locked(box, std::chrono::seconds(2));
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.err, kWaiting + "\xFE Parsing max.log 0 files\n\xFE Nothing to do!\n\n");
+    EXPECT_EQ(r.err, waiting(30) + "\xFE Parsing max.log 0 files\n\xFE Nothing to do!\n\n");
     EXPECT_TRUE(box.exists("max.znt"));
 }
 
 TEST(ConcurrentRunsE2E, SecondRunGivesUpWhileTheFirstHoldsOn) {
     ZUNT_SKIP_UNDER_WINDOWS("the test holds the lock with flock");
     Sandbox box;
-    RunResult r = run_while_locked(box, std::nullopt);
+    RunResult r = run_while_locked(box, std::nullopt, {{"ZUNT_LOCK_WAIT", "1"}});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.err, kWaiting + "  Another ZUNT run still uses zunt.ctl, giving up!\n");
+    EXPECT_EQ(r.err, waiting(1) + "  Another ZUNT run still uses zunt.ctl, giving up!\n");
     // Nothing of the second run reaches the board: no log, no scan position.
     EXPECT_FALSE(box.exists("zunt.log"));
     EXPECT_FALSE(box.exists("max.znt"));

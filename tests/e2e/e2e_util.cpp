@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -12,10 +11,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include <gtest/gtest.h>
-
-#include "stats/stat_table.h"
 
 namespace zunt::e2e {
 
@@ -130,34 +125,9 @@ RunResult Sandbox::run(const std::vector<std::string>& args, const EnvVars& env,
     return r;
 }
 
-std::string crlf(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 void write_area_config(const Sandbox& box, const std::string& ctl, const std::string& areas) {
     box.write("zunt.ctl", "asciiareafile areas.txt\r\n" + ctl);
     box.write("areas.txt", areas);
-}
-
-void make_util_board(const Sandbox& box, const std::string& list, const std::string& ctl_extra) {
-    write_area_config(box, "counterstyle 1\r\ncounterlength 2\r\nlogfile zunt.log\r\nbbslog max.log\r\n" + ctl_extra,
-                      "Util files\\util\r\n");
-    box.write("files/util/files.bbs", list);
-}
-
-StatCounts stat_counts(const std::string& bytes) {
-    StatTable t;
-    EXPECT_EQ(decode_statistics(bytes, t), StatReadResult::read);
-    StatCounts out;
-    for (const auto& bucket : t.buckets)
-        for (const StatEntry& e : bucket) out.emplace_back(std::string(e.name()), e.count);
-    std::sort(out.begin(), out.end());
-    return out;
 }
 
 }  // namespace zunt::e2e

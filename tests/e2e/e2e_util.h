@@ -5,6 +5,9 @@
 //   auto r = box.run({"/czunt.ctl"}, {{"BBS", "/srv/bbs"}});
 //   EXPECT_EQ(r.exit_code, 1);  EXPECT_EQ(r.err, "...");  EXPECT_EQ(box.read("zunt.log"), "...");
 //
+// Most end-to-end runs are scenarios kept as data (tests/scenarios/, run by
+// scenario_test.cpp); a Sandbox in C++ is for runs that need code around them.
+//
 // The program runs with the sandbox as its current directory, the test's own
 // environment plus the given variables, and argv[0] = the binary's path (or
 // RunOptions::argv0). The directory is removed when the Sandbox goes out of
@@ -85,19 +88,7 @@ private:
     std::string dir_;
 };
 
-// CR LF line ends for a text written with "\n".
-std::string crlf(std::string_view text);
-
 // Writes zunt.ctl ("asciiareafile areas.txt" then `ctl`) and areas.txt.
 void write_area_config(const Sandbox& box, const std::string& ctl, const std::string& areas);
-
-// One area, "Util" in files/util holding `list`; counters of 2 digits, the
-// board's log max.log, the activity log zunt.log, then `ctl_extra`.
-void make_util_board(const Sandbox& box, const std::string& list, const std::string& ctl_extra = "");
-
-using StatCounts = std::vector<std::pair<std::string, long long>>;
-
-// The statistics file's names and counts, sorted, times left out.
-StatCounts stat_counts(const std::string& bytes);
 
 }  // namespace zunt::e2e

@@ -46,7 +46,11 @@ TEST_F(PosixEnvTest, HostPathTable) {
         {root + "/files/UTIL/.", root + "/Files/UTIL/.", 0},
         {root + "/Files/UTIL/files.bbs/", root + "/Files/UTIL/FILES.BBS/", 0},
         {root + "/files/util/", root + "/Files/UTIL/", 0},
+        // A name that exists as written is kept beside a twin that sorts first.
+        {root + "/Files/UTIL/b.zip", root + "/Files/UTIL/b.zip", 0},
+        {root + "/files/UTIL/b/new.txt", root + "/Files/UTIL/b/new.txt", 0},
     };
+    for (const char* f : {"Files/UTIL/b.zip", "Files/UTIL/B.ZIP", "Files/UTIL/b/x", "Files/UTIL/B/x"}) dir.write(f, "");
     dir.write("Files/UTIL/two.TXT", "");
     dir.write("Files/UTIL/TWO.txt", "");
     fs::create_symlink("nowhere", dir.path("Files/UTIL/dead"));

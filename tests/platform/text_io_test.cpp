@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 namespace zunt {
 namespace {
@@ -42,24 +43,12 @@ std::string read_all(const std::string& bytes, std::size_t max_chars, CtrlZ mode
     return out;
 }
 
-TEST(LineReader, Table) {
-    struct Case { std::string bytes; std::size_t max_chars; CtrlZ mode; std::string want; };
-    const Case cases[] = {
-        {"ab\r\ncd\r\n", 0, CtrlZ::ends_file, "ab|c|4 cd|c|8 "},
-        {"ab\ncd", 0, CtrlZ::ends_file, "ab|c|3 cd|-|5 "},
-        {"a\rb\r\n", 0, CtrlZ::ends_file, "a\rb|c|5 "},
-        {"\r\n\r\nx\r\n", 0, CtrlZ::ends_file, "|c|2 |c|4 x|c|7 "},
-        {"a\r\nb\x1A" "c\r\nd\r\n", 0, CtrlZ::ends_file, "a|c|3 b|c|4 "},
-        {"a\x1A" "b\r\nc\x1A\x1A", 0, CtrlZ::trailing_only, "a\x1A" "b|c|5 c|c|8 "},
-        {"abcdefg\r\nhi\r\n", 3, CtrlZ::ends_file, "abc|c|3 def|c|6 g|c|9 hi|c|13 "},
-        {"abc\r\nd", 3, CtrlZ::ends_file, "abc|c|3 |c|5 d|-|6 "},
-        {std::string(5000, 'x') + "\n", 0, CtrlZ::ends_file, std::string(5000, 'x') + "|c|5001 "},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(read_all(c.bytes, c.max_chars, c.mode, 1 << 20), c.want) << c.bytes;
-        EXPECT_EQ(read_all(c.bytes, c.max_chars, c.mode, 1), c.want) << c.bytes << " bytewise";
-    }
-    EXPECT_EQ(read_all("one\r\ntwo\r\n", 0, CtrlZ::ends_file, 1 << 20, 5), "two|c|10 ");  // from an offset
+// What the random rounds below do not reach: a line longer than the reader's
+// buffer, and a start inside the file.
+TEST(LineReader, LongLineAndStartOffset) {
+    const std::string x(5000, 'x');
+    EXPECT_EQ(read_all(x + "\n", 0, CtrlZ::ends_file, 1), x + "|c|5001 ");
+    EXPECT_EQ(read_all("one\r\ntwo\r\n", 0, CtrlZ::ends_file, 1 << 20, 5), "two|c|10 ");
 }
 
 TEST(TextWriter, WritesCrLf) {
@@ -71,6 +60,86 @@ TEST(TextWriter, WritesCrLf) {
         w.write("\n");
     }  // written out when it goes
     EXPECT_EQ(f.written, "a\r\nbc\r\n\r\n");
+}
+
+// The reading rules one byte at a time: a LF, or a CR right before a LF,
+// ends a line; any other CR is an ordinary character; a piece ends after
+// `max` characters; a Ctrl-Z ends the file (or, in trailing_only mode, is
+// dropped only at the very end).
+std::string expected(const std::string& b, std::size_t max, CtrlZ mode) {
+    std::string out;
+    std::size_t p = 0;
+    bool eof = false;
+    for (;;) {
+        std::string line;
+        std::size_t chars = 0;
+        bool done = false, complete = false, got = false;
+        while (!eof && p < b.size() && !done) {
+            const char c = b[p];
+            if (max != 0 && chars == max) {
+                done = got = complete = true;
+            } else if (c == '\n') {
+                ++p;
+                done = got = complete = true;
+            } else if (c == 0x1A && mode == CtrlZ::ends_file) {
+                eof = done = true;
+                got = complete = !line.empty();
+            } else if (c == '\r' && p + 1 < b.size() && b[p + 1] == '\n') {
+                p += 2;
+                done = got = complete = true;
+            } else {
+                line.push_back(c);
+                ++chars;
+                ++p;
+            }
+        }
+        if (!done) {  // the end of the file
+            eof = true;
+            got = !line.empty();
+            if (mode == CtrlZ::trailing_only) {
+                std::size_t n = line.size();
+                while (n > 0 && line[n - 1] == 0x1A) --n;
+                if (n != line.size()) {
+                    line.resize(n);
+                    complete = true;
+                    got = n != 0;
+                }
+            }
+        }
+        if (!got) return out;
+        out += line + "|" + (complete ? "c" : "-") + "|" + std::to_string(p) + " ";
+    }
+}
+
+// The same bytes read from memory, each line seen where it stands when it can be.
+std::string actual_in_memory(const std::string& bytes, std::size_t max, CtrlZ mode) {
+    LineReader r(bytes, 0, mode);
+    std::string out, scratch;
+    std::string_view line;
+    bool complete = false;
+    while (r.read_line(line, scratch, max, &complete))
+        out += std::string(line) + "|" + (complete ? "c" : "-") + "|" + std::to_string(r.offset()) + " ";
+    return out;
+}
+
+// Random runs of letters, blanks, CRs, LFs and the odd Ctrl-Z, read with
+// small pieces and small reads so that every rule meets every buffer end.
+TEST(LineReaderRandom, FollowsTheByteRules) {
+    std::mt19937 rng(11);
+    const char alphabet[] = {'a', 'b', ' ', '\r', '\r', '\n', '\n', 0x1A};
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes(rng() % 40, 'a');
+        const std::size_t kinds = round % 4 == 0 ? 8 : 7;  // Ctrl-Z in every fourth round
+        for (char& c : bytes) c = alphabet[rng() % kinds];
+        const std::size_t max = rng() % 5;
+        const std::size_t chunk = 1 + rng() % 6;
+        for (CtrlZ mode : {CtrlZ::ends_file, CtrlZ::trailing_only}) {
+            const std::string want = expected(bytes, max, mode);
+            ASSERT_EQ(read_all(bytes, max, mode, chunk), want)
+                << testing::PrintToString(bytes) << " max " << max << " chunk " << chunk;
+            ASSERT_EQ(actual_in_memory(bytes, max, mode), want) << testing::PrintToString(bytes) << " max " << max;
+        }
+    }
 }
 
 }  // namespace

@@ -108,30 +108,6 @@ TEST(CountingPass, OneWritePerListMatchesARewritePerFile) {
     }
 }
 
-// A list that cannot be written is every file's failure, and the files of
-// other lists are still counted.
-TEST(CountingPass, FailedWriteSkipsEveryFileOfItsList) {
-    testing::ScratchDir dir("pass_fail");
-    dir.write("ok/files.bbs", "x.zip [ 1] X\r\n");
-    AreaConfig areas;
-    areas.area_table = area_table_new();
-    // A list named like its own backup is refused before anything is touched.
-    area_table_insert(*areas.area_table, dir.path("bad/"), dir_key(default_env(), dir.path("bad/")),
-                      dir.path("bad/list.bak"), "Bad");
-    ControlSettings s = dl_dir_settings();
-    s.use_area_dat_first = true;
-    PassRun r = run_pass(default_env(), s, areas,
-                         {dir.path("bad/a.zip"), dir.path("bad/b.zip"), dir.path("ok/x.zip"),
-                          dir.path("none/y.zip")});
-    const std::string bad = dir.path("bad/list.bak");
-    EXPECT_EQ(r.console, "\xFE Scanning FILES.BBS\n"
-                         "  Couldn't open " + bad + ", skipped!\n"
-                         "  Couldn't open " + bad + ", skipped!\n"
-                         "  No area for \"y.zip\", skipping file!\n"
-                         "  Incremented DLC for x.zip by 1 to 2\n");
-    area_table_free(*areas.area_table);
-}
-
 TEST(CountingPass, FilesPerSecond) {
     EXPECT_EQ(files_per_second(120, 1000, 1005), 20);   // six seconds counted
     EXPECT_EQ(files_per_second(120, 1000, 1000), 120);  // under one second counts as one

@@ -33,6 +33,17 @@ TEST(RunLock, WaitsThenRunsOrGivesUp) {
     }
 }
 
+TEST(RunLock, WaitComesFromTheEnvironmentOrDefaults) {
+    testing::FaultEnv env(default_env());
+    const std::pair<const char*, int> cases[] = {{"1", 1},      {"0", 0},  {"86400", 86400}, {"86401", 30},
+                                                 {"123456", 30}, {"x", 30}, {"-5", 30},       {"1.5", 30},
+                                                 {"", 30},       {" 7", 30}};
+    for (const auto& [value, seconds] : cases) {
+        env.vars["ZUNT_LOCK_WAIT"] = value;
+        EXPECT_EQ(run_lock_wait_seconds(env), seconds) << value;
+    }
+}
+
 TEST(RunLock, HeldLockIsExclusiveAndReleasedWithItsHolder) {
     e2e::Sandbox box;
     box.write("zunt.ctl", "x\r\n");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cerrno>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,8 @@ public:
     // is never struck; `lock_busy_polls` makes it look held by another run
     // for that many tries, and sleeping only adds up the time asked for.
     int lock_busy_polls = 0;
+    // Environment variables seen instead of the base's.
+    std::map<std::string, std::string> vars;
     long slept_ms = 0;
     Errno try_lock_exclusive(const std::string& path, std::unique_ptr<File>& holder) override {
         if (lock_busy_polls > 0) {
@@ -73,7 +76,10 @@ public:
     }
     void sleep_ms(int ms) override { slept_ms += ms; }
 
-    std::optional<std::string> get_env(const std::string& name) override { return base_.get_env(name); }
+    std::optional<std::string> get_env(const std::string& name) override {
+        auto it = vars.find(name);
+        return it != vars.end() ? std::optional<std::string>(it->second) : base_.get_env(name);
+    }
     std::int64_t now() override { return base_.now(); }
     LocalTime local_time(std::int64_t t) override { return base_.local_time(t); }
     std::string error_text(Errno err) override { return base_.error_text(err); }

@@ -1,0 +1,5 @@
+counterstyle 1
+counterlength 2
+logfile zunt.log
+bbslog max.log
+asciiareafile areas.txt

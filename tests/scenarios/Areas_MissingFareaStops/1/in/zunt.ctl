@@ -1,0 +1,5 @@
+farea max\farea.dat
+counterstyle 1
+counterlength 2
+logfile zunt.log
+bbslog max.log

@@ -1,0 +1,10 @@
+farea max/farea.dat
+maxfilesidx max/maxfiles.idx
+relaxedindexmatch yes
+counterstyle 1
+counterlength 3
+logfile zunt.log
+bbslog max.log
+statistics zunt.sta
+bbsout top.bbs
+textout top.txt

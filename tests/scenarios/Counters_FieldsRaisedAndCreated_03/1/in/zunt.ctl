@@ -1,0 +1,5 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 3
+bbslog max.log
+tabulate 20

@@ -1,0 +1,9 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 2
+logfile zunt.log
+bbslog max.log
+mailerlog binkd.log
+mailerstring sent:
+statistics zunt.sta
+debug yes

@@ -1,0 +1,10 @@
+farea c:\max\farea
+counterstyle 1
+counterlength 3
+logfile zunt.log
+mailerstring sent:
+bbslog missing.log
+mailerlog empty.log
+bbslog tics.log
+mailerlog odd.znt
+debug yes

@@ -1,0 +1,7 @@
+farea c:\max\farea
+counterstyle 1
+counterlength 3
+logfile zunt.log
+mailerstring sent:
+bbslog max.log
+uploadlog uploads.log

@@ -1,0 +1,5 @@
+counterstyle 1
+counterlength 2
+bbslog max.log
+farea max\farea.dat
+maxfilesidx max\maxfiles.idx

@@ -1,0 +1,10 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 2
+logfile zunt.log
+bbslog max.log
+mailerlog binkd.log
+mailerstring sent:
+statistics zunt.sta
+textout top.txt
+bbsout top.bbs

@@ -1,0 +1,5 @@
+counterstyle 1
+counterlength 3
+logfile zunt.log
+asciiareafile areas.txt
+statistics nodir/zunt.sta

@@ -1,0 +1,4 @@
+counterstyle 1
+counterlength 3
+logfile zunt.log
+asciiareafile areas.txt

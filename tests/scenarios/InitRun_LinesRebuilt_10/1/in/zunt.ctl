@@ -1,0 +1,6 @@
+counterstyle 1
+counterlength 3
+logfile zunt.log
+asciiareafile areas.txt
+sortby name
+sortorder descending

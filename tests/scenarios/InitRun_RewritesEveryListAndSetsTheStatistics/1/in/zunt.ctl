@@ -1,0 +1,7 @@
+counterstyle 1
+counterlength 3
+logfile zunt.log
+asciiareafile areas.txt
+statistics zunt.sta
+sortby name
+sortorder ascending

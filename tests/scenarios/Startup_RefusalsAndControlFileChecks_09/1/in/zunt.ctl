@@ -1,0 +1,1 @@
+counterlength 65537

@@ -1,0 +1,2 @@
+maxfilesidx x
+asciiareafile a

@@ -1,0 +1,5 @@
+farea c:\max\farea
+counterstyle 1
+counterlength 3
+counterstyle 9
+bogus

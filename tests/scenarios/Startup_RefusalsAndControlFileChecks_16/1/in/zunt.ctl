@@ -1,0 +1,4 @@
+farea c:\max\farea
+counterstyle 1
+counterlength 3
+top 101

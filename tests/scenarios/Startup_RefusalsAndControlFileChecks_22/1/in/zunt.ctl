@@ -1,0 +1,2 @@
+farea f
+counterstyle 2

@@ -1,0 +1,5 @@
+; debug
+farea c:\max\farea
+counterstyle 1
+counterlength 3
+Debug

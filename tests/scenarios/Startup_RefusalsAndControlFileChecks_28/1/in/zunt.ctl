@@ -1,0 +1,3 @@
+FAREA f
+CounterStyle  2
+COUNTERLENGTH 6
