@@ -27,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.ignore_paths = {"d:\\ignored\\"};
     const bool uploads = !parts[3].empty() && (parts[3][0] & 1);
     const bool seek = !parts[3].empty() && (parts[3][0] & 2);
+    // The texts are looked for sixty-four places at a time, and the last
+    // places one by one: a run of blanks in front moves the lines across
+    // from the one way to the other.
+    if (parts[3].size() > 1) parts[0].insert(0, static_cast<unsigned char>(parts[3][1]) % 160, ' ');
     const LineRules rules{settings, download_tokens({parts[1], "sent:"}), uploads,
                           seek ? &parts[2] : nullptr};
     Stretch all, skimmed;

@@ -40,8 +40,11 @@ std::string upper_ascii(std::string_view s) {
 
 std::size_t path_name_start(std::string_view path) {
     const std::size_t start = path.size() >= 2 && path[1] == ':' ? 2 : 0;
-    const std::size_t last_sep = path.find_last_of("\\/");
-    return last_sep != std::string_view::npos && last_sep >= start ? last_sep + 1 : start;
+    // A plain loop: find_last_of asks memchr about every byte of the path,
+    // and this runs for every download of a log.
+    std::size_t after_sep = path.size();
+    while (after_sep > start && path[after_sep - 1] != '\\' && path[after_sep - 1] != '/') --after_sep;
+    return after_sep;
 }
 
 PathParts split_path(std::string_view path) {

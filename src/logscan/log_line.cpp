@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "config/text_util.h"
+#include "logscan/text_finder.h"
 
 namespace zunt {
 
@@ -37,23 +38,10 @@ std::string_view clip(std::string_view line, std::size_t from, std::size_t to) {
 std::string_view path_word(std::string_view line, std::size_t token_pos, std::size_t token_len) {
     std::size_t blank = line.find(' ', token_pos + token_len - 1);
     if (blank == std::string_view::npos) return {};
-    std::size_t start = blank + 1;
-    std::size_t end = line.find_first_of(" \n", start);
-    return clip(line, start, end == std::string_view::npos ? line.size() : end);
-}
-
-}  // namespace
-
-namespace {
-
-// Sixteen bytes looked at together; the compiler gives each host its own
-// instructions for them.
-using Bytes16 = unsigned char __attribute__((vector_size(16)));
-
-Bytes16 sixteen_of(char c) {
-    Bytes16 v = {};
-    v += static_cast<unsigned char>(c);
-    return v;
+    // A plain loop: find_first_of asks memchr about every byte of the path.
+    std::size_t start = blank + 1, end = start;
+    while (end < line.size() && line[end] != ' ' && line[end] != '\n') ++end;
+    return clip(line, start, end);
 }
 
 }  // namespace

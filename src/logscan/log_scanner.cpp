@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <future>
@@ -64,12 +65,21 @@ void add_takings(ScanWork& w, TakenMark& mark, const Stretch& s) {
     if (s.has_last) w.position = s.last;
 }
 
-// Stretches shorter than this are not worth a second thread.
-constexpr std::size_t kTwoThreadsFrom = 1 << 20;
+// A block is cut into pieces of about this many bytes, at line ends, that
+// the threads take one after the other: a thread that is done with the
+// scan's own work takes more of them, so that no thread waits for another.
+constexpr std::size_t kPieceBytes = 256 << 10;
 
-// The blocks of a log: each block's lines are read in two halves at once,
-// the second in a thread of its own, while the takings of the block before
-// are added to the scan. Stretches keep their room from block to block.
+// The threads that read pieces of a block at once: one for each core, up to
+// a few (the reading soon waits for memory, not for cores).
+std::size_t reading_threads() {
+    static const std::size_t n = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+    return n;
+}
+
+// The blocks of a log: each block's pieces are read by several threads at
+// once while this thread adds the takings of the block before to the scan,
+// then reads pieces too. Stretches keep their room from block to block.
 class BlockReader {
 public:
     BlockReader(const LineRules& rules, ScanWork& w, TakenMark& mark)
@@ -78,22 +88,23 @@ public:
     // Reads whole lines standing at `offset`; true when the log ends in a
     // block read so far, and nothing after it counts.
     bool read(std::string_view bytes, std::uint64_t offset) {
-        static const bool two_cores = std::thread::hardware_concurrency() > 1;
-        std::size_t half = bytes.size();
-        if (bytes.size() >= kTwoThreadsFrom && two_cores) {
-            const std::size_t lf = bytes.find('\n', bytes.size() / 2);
-            if (lf != std::string_view::npos) half = lf + 1;
-        }
-        Stretch& first = stretches_[next_][0];
-        Stretch& second = stretches_[next_][1];
-        second.clear();
-        std::future<void> other;
-        if (half < bytes.size())
-            other = std::async(std::launch::async | std::launch::deferred, read_bytes,
-                               bytes.substr(half), offset + half, std::cref(rules_), std::ref(second));
-        read_bytes(bytes.substr(0, half), offset, rules_, first);
+        std::vector<Stretch>& stretches = stretches_[next_];
+        std::vector<std::size_t>& ends = ends_[next_];
+        cut(bytes, ends);
+        if (stretches.size() < ends.size()) stretches.resize(ends.size());
+        std::atomic<std::size_t> taken{0};
+        const auto take_pieces = [&] {
+            for (std::size_t k; (k = taken++) < ends.size();) {
+                const std::size_t begin = k == 0 ? 0 : ends[k - 1];
+                read_bytes(bytes.substr(begin, ends[k] - begin), offset + begin, rules_, stretches[k]);
+            }
+        };
+        std::vector<std::future<void>> others;
+        for (std::size_t t = 1; t < reading_threads() && t < ends.size(); ++t)
+            others.push_back(std::async(std::launch::async | std::launch::deferred, take_pieces));
         const bool ended = add_pending();
-        if (other.valid()) other.get();
+        take_pieces();
+        for (std::future<void>& other : others) other.get();
         pending_ = true;
         next_ ^= 1;
         return ended;
@@ -103,18 +114,32 @@ public:
     bool add_pending() {
         if (!pending_) return false;
         pending_ = false;
-        const auto& [first, second] = stretches_[next_ ^ 1];
-        add_takings(w_, mark_, first);
-        if (first.ended) return true;
-        add_takings(w_, mark_, second);
-        return second.ended;
+        const int last = next_ ^ 1;
+        for (std::size_t k = 0; k < ends_[last].size(); ++k) {
+            add_takings(w_, mark_, stretches_[last][k]);
+            if (stretches_[last][k].ended) return true;
+        }
+        return false;
     }
 
 private:
+    // Where each piece of `bytes` ends: after the first line end at or past
+    // every kPieceBytes, the last piece ending with the bytes.
+    static void cut(std::string_view bytes, std::vector<std::size_t>& ends) {
+        ends.clear();
+        for (std::size_t at = kPieceBytes; at < bytes.size(); at = ends.back() + kPieceBytes) {
+            const std::size_t lf = bytes.find('\n', at - 1);
+            if (lf == std::string_view::npos || lf + 1 >= bytes.size()) break;
+            ends.push_back(lf + 1);
+        }
+        ends.push_back(bytes.size());
+    }
+
     const LineRules& rules_;
     ScanWork& w_;
     TakenMark& mark_;
-    std::array<std::array<Stretch, 2>, 2> stretches_;
+    std::array<std::vector<Stretch>, 2> stretches_;
+    std::array<std::vector<std::size_t>, 2> ends_;
     int next_ = 0;
     bool pending_ = false;
 };
@@ -147,16 +172,42 @@ Errno read_fully(File& file, char* buf, std::size_t n, std::size_t& got) {
 
 constexpr std::size_t kBlock = 4 << 20;
 
-// Reads the log from `offset` to its end in blocks of whole lines.
+// Reads blocks of whole lines seen in place, without a copy, from `offset`
+// up to the last line end before `size`, moving `offset` past them; stops
+// early where the host gives no view or a block holds no line end. True
+// when the log ended in a block read.
+bool read_viewed(File& file, std::uint64_t& offset, std::uint64_t size, BlockReader& blocks) {
+    while (offset < size) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size - offset));
+        // A view of bytes the file no longer holds cannot be read at all: a
+        // log cut short since its size was taken is left to the reads.
+        std::uint64_t now = 0;
+        if (file.size(now) != 0 || now < offset + n) return false;
+        const std::unique_ptr<FileView> view = file.view(offset, n);
+        if (!view) return false;
+        const std::string_view bytes = view->bytes();
+        const std::size_t last_lf = bytes.rfind('\n');
+        if (last_lf == std::string_view::npos) return false;
+        if (blocks.read(bytes.substr(0, last_lf + 1), offset)) return true;
+        offset += last_lf + 1;
+    }
+    return false;
+}
+
+// Reads the log from `offset` to its end in blocks of whole lines: seen in
+// place while the host allows, then read, for the lines the views left (a
+// line longer than a block, an unfinished last line, what was written
+// since the log's size was taken).
 Errno read_log(File& file, std::uint64_t offset, std::uint64_t size, const LineRules& rules,
                ScanWork& w, TakenMark& mark) {
+    BlockReader blocks(rules, w, mark);
+    if (read_viewed(file, offset, size, blocks)) return 0;
     if (Errno e = file.seek(offset)) return e;
     // Room for two blocks, or for what the log still holds (and one byte to
     // meet its end): most runs read a few lines of each log.
     const std::size_t room = static_cast<std::size_t>(
         std::clamp<std::uint64_t>(size > offset ? size - offset + 1 : 1, 1 << 16, 2 * kBlock));
     const std::unique_ptr<char[]> buf(new char[room]);
-    BlockReader blocks(rules, w, mark);
     std::size_t held = 0;  // the unfinished line carried over
     for (;;) {
         if (held == room) {  // a line longer than the room

@@ -1,8 +1,8 @@
 #include "logscan/log_stretch.h"
 
-#include <algorithm>
 
 #include "config/text_util.h"
+#include "logscan/text_finder.h"
 
 namespace zunt {
 
@@ -96,24 +96,18 @@ std::vector<std::string_view> wanted_texts(const LineRules& rules) {
 }
 
 // read_bytes for stretches with no Ctrl-Z and a line sought that is not
-// empty: each wanted text is looked for through the whole stretch, and only
-// the lines that hold one are read.
+// empty: the wanted texts are looked for all at once through the whole
+// stretch, and only the lines that hold one are read.
 void skim_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& rules, Stretch& s) {
     const std::size_t last_lf = bytes.rfind('\n');
     const std::size_t whole = last_lf == kNone ? 0 : last_lf + 1;
     const std::string_view lines = bytes.substr(0, whole);
-    const std::vector<std::string_view> texts = wanted_texts(rules);
-    std::vector<std::size_t> next;
-    for (const std::string_view t : texts) next.push_back(find_token_from(lines, t, 0));
+    const TextSet wanted = text_set(wanted_texts(rules));
     std::string path;
-    for (;;) {
-        const auto first = std::min_element(next.begin(), next.end());
-        if (first == next.end() || *first == kNone) break;
-        const std::size_t begin = line_begin(lines, *first);
-        const std::size_t lf = lines.find('\n', *first);
-        read_whole_line(lines, offset, begin, lf, rules, path, s);
-        for (std::size_t i = 0; i < next.size(); ++i)
-            if (next[i] != kNone && next[i] <= lf) next[i] = find_token_from(lines, texts[i], lf + 1);
+    for (std::size_t at = find_any(wanted, lines, 0); at != kNone;) {
+        const std::size_t lf = lines.find('\n', at);
+        read_whole_line(lines, offset, line_begin(lines, at), lf, rules, path, s);
+        at = find_any(wanted, lines, lf + 1);
     }
     find_last_line(bytes, offset, whole, rules, s);
     // What follows the last LF is a line its writer has not finished. It is
