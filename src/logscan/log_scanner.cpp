@@ -178,12 +178,8 @@ constexpr std::size_t kBlock = 4 << 20;
 // when the log ended in a block read.
 bool read_viewed(File& file, std::uint64_t& offset, std::uint64_t size, BlockReader& blocks) {
     while (offset < size) {
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size - offset));
-        // A view of bytes the file no longer holds cannot be read at all: a
-        // log cut short since its size was taken is left to the reads.
-        std::uint64_t now = 0;
-        if (file.size(now) != 0 || now < offset + n) return false;
-        const std::unique_ptr<FileView> view = file.view(offset, n);
+        const std::unique_ptr<FileView> view =
+            file.view(offset, static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size - offset)));
         if (!view) return false;
         const std::string_view bytes = view->bytes();
         const std::size_t last_lf = bytes.rfind('\n');
