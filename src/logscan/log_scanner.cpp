@@ -172,38 +172,16 @@ Errno read_fully(File& file, char* buf, std::size_t n, std::size_t& got) {
 
 constexpr std::size_t kBlock = 4 << 20;
 
-// Reads blocks of whole lines seen in place, without a copy, from `offset`
-// up to the last line end before `size`, moving `offset` past them; stops
-// early where the host gives no view or a block holds no line end. True
-// when the log ended in a block read.
-bool read_viewed(File& file, std::uint64_t& offset, std::uint64_t size, BlockReader& blocks) {
-    while (offset < size) {
-        const std::unique_ptr<FileView> view =
-            file.view(offset, static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size - offset)));
-        if (!view) return false;
-        const std::string_view bytes = view->bytes();
-        const std::size_t last_lf = bytes.rfind('\n');
-        if (last_lf == std::string_view::npos) return false;
-        if (blocks.read(bytes.substr(0, last_lf + 1), offset)) return true;
-        offset += last_lf + 1;
-    }
-    return false;
-}
-
-// Reads the log from `offset` to its end in blocks of whole lines: seen in
-// place while the host allows, then read, for the lines the views left (a
-// line longer than a block, an unfinished last line, what was written
-// since the log's size was taken).
+// Reads the log from `offset` to its end in blocks of whole lines.
 Errno read_log(File& file, std::uint64_t offset, std::uint64_t size, const LineRules& rules,
                ScanWork& w, TakenMark& mark) {
-    BlockReader blocks(rules, w, mark);
-    if (read_viewed(file, offset, size, blocks)) return 0;
     if (Errno e = file.seek(offset)) return e;
     // Room for two blocks, or for what the log still holds (and one byte to
     // meet its end): most runs read a few lines of each log.
     const std::size_t room = static_cast<std::size_t>(
         std::clamp<std::uint64_t>(size > offset ? size - offset + 1 : 1, 1 << 16, 2 * kBlock));
     const std::unique_ptr<char[]> buf(new char[room]);
+    BlockReader blocks(rules, w, mark);
     std::size_t held = 0;  // the unfinished line carried over
     for (;;) {
         if (held == room) {  // a line longer than the room

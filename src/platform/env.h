@@ -33,26 +33,11 @@ enum class Access {
 // Error numbers are the host's errno values; 0 means success.
 using Errno = int;
 
-// Bytes of a file seen where the system keeps them, without a copy; they
-// stay readable as long as the view lives.
-class FileView {
-public:
-    virtual ~FileView() = default;
-    virtual std::string_view bytes() const = 0;
-};
-
 class File {
 public:
     virtual ~File() = default;  // closes (errors ignored) when not closed yet
     // Reads up to n bytes; got == 0 with 0 returned means end of file.
     virtual Errno read(char* buf, std::size_t n, std::size_t& got) = 0;
-    // The bytes [offset, offset + n), which the file holds, seen in place
-    // and read once from start to end; null where the host gives no such
-    // view, and the caller reads them instead.
-    virtual std::unique_ptr<FileView> view(std::uint64_t offset, std::size_t n) {
-        (void)offset, (void)n;
-        return nullptr;
-    }
     // Writes all n bytes or fails.
     virtual Errno write(const char* buf, std::size_t n) = 0;
     virtual Errno seek(std::uint64_t offset) = 0;

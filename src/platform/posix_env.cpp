@@ -13,7 +13,6 @@
 #include <langinfo.h>
 #include <locale.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,21 +32,6 @@ namespace zunt {
 
 namespace {
 
-// A file's bytes mapped into memory; `at` is where the bytes asked for
-// begin, the mapping itself beginning at a page.
-class PosixView final : public FileView {
-public:
-    PosixView(void* map, std::size_t length, std::size_t at) : map_(map), length_(length), at_(at) {}
-    ~PosixView() override { ::munmap(map_, length_); }
-    std::string_view bytes() const override {
-        return {static_cast<const char*>(map_) + at_, length_ - at_};
-    }
-
-private:
-    void* map_;
-    std::size_t length_, at_;
-};
-
 class PosixFile final : public File {
 public:
     PosixFile(Env& env, int fd) : env_(env), fd_(fd) {}
@@ -64,15 +48,6 @@ public:
             }
             if (errno != EINTR) return failed(errno);
         }
-    }
-    std::unique_ptr<FileView> view(std::uint64_t offset, std::size_t n) override {
-        static const std::uint64_t page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-        const std::size_t at = static_cast<std::size_t>(offset % page);
-        if (n == 0) return nullptr;
-        void* map = ::mmap(nullptr, at + n, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(offset - at));
-        if (map == MAP_FAILED) return nullptr;
-        ::madvise(map, at + n, MADV_SEQUENTIAL);
-        return std::make_unique<PosixView>(map, at + n, at);
     }
     Errno write(const char* buf, std::size_t n) override {
         while (n > 0) {
