@@ -28,7 +28,6 @@ protected:
 
     // One run over `logs`: scan each, then commit.
     Counts run(const std::vector<std::string>& logs, bool force = false) {
-        Env& env = through ? *through : this->env;
         Counts counts;
         ActivityLog alog;
         alog.open(env, dir.path("zunt.log"), "ZUNT Begin", false);
@@ -51,7 +50,6 @@ protected:
 
     e2e::Sandbox dir;
     Env& env = default_env();
-    Env* through = nullptr;  // another Env for the scans, when set
     ControlSettings settings;
     DownloadSeq downloads;
     ScanStaging staging;
@@ -148,7 +146,7 @@ TEST_F(LogScannerTest, UnreadablePositionLeavesTheLogForTheNextRun) {
 // exactly as in a log read line by line. The uploader is named in one half
 // and used in the next, the remembered line and the Ctrl-Z stand inside a
 // block, and a line longer than two blocks sends reading back to line by
-// line. Blocks seen in place and blocks copied by reads give the same.
+// line.
 TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
     settings.upload_log_path = dir.path("uploads.log");
     const std::string remembered = "+ 16 Dec 04:59:11 MAX  Jane Roe U#=7 logged on";
@@ -173,10 +171,7 @@ TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
         {"short third block", 60000, board("Caller logged off"), false, 0, 185000, 185000,
          "(by Joe Bloggs)(by Joe Bloggs)(by Joe Bloggs)(by Joe Bloggs)"},
     };
-    testing::FaultEnv reads_only(env);  // its files give no views
-    for (Env* e : {&env, static_cast<Env*>(&reads_only)})
     for (const Case& c : cases) {
-        through = e;
         std::string log = board("Joe Bloggs U#=3 logged on");
         std::vector<std::string> expected;
         for (long i = 0; i < c.total; ++i) {
