@@ -4,11 +4,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace zunt;
-    auto parts = fuzz::split_parts(std::string(reinterpret_cast<const char*>(data), size), 3);
+    auto parts = fuzz::split_parts(std::string(reinterpret_cast<const char*>(data), size), 2);
     std::vector<std::string> tokens = download_tokens({parts[1], "sent:"});
-    std::vector<std::string> ignore = {parts[2], "d:\\ignored\\"};
     std::string path;
-    find_download(parts[0], tokens, ignore, path);
+    find_download(parts[0], tokens, path);
     std::string uploader = uploader_of(parts[0]);
     upload_entry(parts[0], uploader);
     is_excluded_file(parts[0], parts[1]);

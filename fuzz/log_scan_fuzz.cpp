@@ -5,7 +5,7 @@
 #include "list/download_list.h"
 #include "logscan/log_scanner.h"
 #include "platform/env.h"
-#include "platform/text_io.h"
+#include "platform/transaction.h"
 #include "config/activity_log.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -21,19 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ControlSettings settings;
     settings.log_list = {log_path};
     settings.mailer_strings = {"sent:", "DL-"};
-    settings.ignore_paths = {"d:\\ignored\\"};
-    settings.upload_log_path = fuzz::scratch_dir() + "/uploads.log";
+        settings.upload_log_path = fuzz::scratch_dir() + "/uploads.log";
     ActivityLog log;
     DownloadSeq downloads;
     ScanStaging staging;
     scan_log(default_env(), settings, log, force, log_path, downloads, staging);
-    std::unique_ptr<File> upload_file;
-    if (default_env().open(*settings.upload_log_path, Access::create, Share::deny_none,
-                           upload_file) == 0) {
-        TextWriter uploads(*upload_file);
-        commit_scan_positions(default_env(), log, staging, &uploads, downloads);
-        uploads.flush();
-    }
+    Transaction changes(default_env(), fuzz::scratch_dir() + "/zunt.jnl");
+    stage_scan_positions(changes, log, staging, settings.upload_log_path, downloads);
+    changes.commit();
     downloads.clear();
     return 0;
 }
