@@ -39,11 +39,5 @@ TEST(WildcardMatch, ManyStarsAnswerAtOnce) {
     EXPECT_TRUE(wildcard_match(pattern, text));
 }
 
-TEST(IsExcluded, ListOrderAndEmpty) {
-    EXPECT_FALSE(is_excluded({}, "TOOL.ZIP"));
-    EXPECT_TRUE(is_excluded({"X.ARJ", "T*.ZIP"}, "TOOL.ZIP"));
-    EXPECT_FALSE(is_excluded({"X.ARJ", "*.LZH"}, "TOOL.ZIP"));
-}
-
 }  // namespace
 }  // namespace zunt

@@ -50,17 +50,6 @@ TEST(LogLine, ExclusionLists) {
     for (const auto& [name, ext, excluded] : cases) EXPECT_EQ(is_excluded_file(name, ext), excluded) << name << ext;
 }
 
-TEST(LogLine, Uploads) {
-    EXPECT_EQ(upload_entry(kMax + "UL-Z d:\\upload\\new.zip", "John Doe"),
-              "16 Dec 04:59:11 UL: d:\\upload\\new.zip (by John Doe)");
-    EXPECT_EQ(upload_entry(kMax + "UL-", ""), "16 Dec 04:59:11 UL:  (by )");
-    EXPECT_EQ(upload_entry("UL-", "x"), "- UL:  (by x)");  // what there is of the date
-    EXPECT_EQ(uploader_of(kMax + "John Doe U#=17 calling"), "John Doe");
-    EXPECT_EQ(uploader_of(kMax + "John U#=17"), "John U#=17");
-    EXPECT_EQ(uploader_of(kMax + "Solo"), "Solo");
-    EXPECT_EQ(uploader_of("U#=17"), "");
-}
-
 // The quick token search must give the same place as a plain search, for
 // tokens whose first or last byte stands twice or in near misses, from any
 // place and near the end of the text.

@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "e2e/e2e_util.h"
-
 namespace zunt {
 namespace {
-
-using e2e::Sandbox;
 
 TEST(ScanPositionFile, LayoutAndDamagedFiles) {
     const std::string bytes = encode_scan_position({0x01020304, "abc"});
@@ -23,21 +19,6 @@ TEST(ScanPositionFile, LayoutAndDamagedFiles) {
         std::string("\0\0\0\0\xff\xff\xff\xff", 8),  // length beyond any line
     };
     for (const std::string& c : damaged) EXPECT_FALSE(decode_scan_position(c)) << c.size();
-}
-
-TEST(ScanPositionFile, Load) {
-    Sandbox dir;
-    Env& env = default_env();
-    dir.write("a.znt", encode_scan_position({42, "line"}));
-    Errno e = -1;
-    EXPECT_EQ(load_scan_position(env, dir.path("a.znt"), e), (ScanPosition{42, "line"}));
-    // A missing file or a directory is no position, not a read error.
-    dir.make_dir("dir.znt");
-    for (const char* name : {"none.znt", "dir.znt"}) {
-        e = -1;
-        EXPECT_FALSE(load_scan_position(env, dir.path(name), e));
-        EXPECT_EQ(e, 0) << name;
-    }
 }
 
 TEST(ScanPositionFile, Names) {

@@ -88,9 +88,9 @@ std::string differences(const Files& new_files, const Files& now, const std::str
     return found;
 }
 
-// Returns the number of failure points exercised; `exact` counts those
-// after which the next run left exactly what one whole run leaves.
-long inject_every_failure(bool init, long& exact) {
+// Records the number of failure points exercised, and how many of them the
+// next run mended into exactly what one whole run leaves.
+void inject_every_failure(bool init, long least_points) {
     e2e::Sandbox box;
     const Files old_files = initial_board();
     lay_out(box, old_files);
@@ -99,8 +99,7 @@ long inject_every_failure(bool init, long& exact) {
     const Files new_files = timeless_snapshot(box, old_files);
     EXPECT_NE(new_files.at("files/util/files.bbs"), old_files.at("files/util/files.bbs"));
     EXPECT_NE(new_files.at("zunt.sta"), old_files.at("zunt.sta"));
-    long points = 0;
-    exact = 0;
+    long points = 0, exact = 0;
     for (long n = 1;; ++n) {
         lay_out(box, old_files);
         RunOutcome r = run_in(box, n, init);
@@ -120,23 +119,13 @@ long inject_every_failure(bool init, long& exact) {
         exact += differences(new_files, mended, "").empty();
         if (::testing::Test::HasFailure()) break;
     }
-    return points;
+    EXPECT_GT(points, least_points);
+    ::testing::Test::RecordProperty("points", static_cast<int>(points));
+    ::testing::Test::RecordProperty("exact", static_cast<int>(exact));
 }
 
-TEST(FaultInjection, CountingRun) {
-    long exact = 0;
-    const long points = inject_every_failure(false, exact);
-    EXPECT_GT(points, 40);
-    RecordProperty("points", static_cast<int>(points));
-    RecordProperty("exact", static_cast<int>(exact));
-}
-TEST(FaultInjection, InitializationRun) {
-    long exact = 0;
-    const long points = inject_every_failure(true, exact);
-    EXPECT_GT(points, 30);
-    RecordProperty("points", static_cast<int>(points));
-    RecordProperty("exact", static_cast<int>(exact));
-}
+TEST(FaultInjection, CountingRun) { inject_every_failure(false, 40); }
+TEST(FaultInjection, InitializationRun) { inject_every_failure(true, 30); }
 
 }  // namespace
 }  // namespace zunt::testing

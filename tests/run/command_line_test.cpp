@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "run/config_messages.h"
-
 namespace zunt {
 namespace {
 
@@ -49,17 +47,6 @@ TEST(CommandLine, DefaultControlFileBesideTheProgram) {
     EXPECT_EQ(default_control_file_path("c:zunt.exe"), "c:ZUNT.CTL");
     EXPECT_EQ(default_control_file_path("/usr/local/bin/zunt"), "/usr/local/bin/ZUNT.CTL");
     EXPECT_EQ(default_control_file_path(""), "ZUNT.CTL");
-}
-
-TEST(ConfigMessages, MessageTextsKeptAsTheyWere) {
-    ConfigState st;
-    st.config_line_number = 12;
-    st.config_line_text = "Foo 100%s";
-    EXPECT_EQ(config_message(ConfigResult::ok, st, "x.ctl", "No such file"), "");
-    EXPECT_EQ(config_message(ConfigResult::unknown_keyword, st, "x.ctl", ""),
-              "  Unknown config line in zunt.ctl\n  (Line 12, \"Foo 100%s\")\n");
-    EXPECT_EQ(config_message(ConfigResult::illegal_max_file_areas, st, "x.ctl", ""),
-              "  Illegal MaxFileAres (must be 1-2048) in zunt.ctl\n");
 }
 
 }  // namespace

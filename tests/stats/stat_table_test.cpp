@@ -121,14 +121,6 @@ TEST(StatTable, MissingFileIsToldApartFromFailures) {
     }
 }
 
-TEST(TopFiles, SortKeepsFileOrderAmongEqualCounts) {
-    std::vector<TopEntry> e = {{"A", 1}, {"B", 2}, {"C", 1}, {"D", 2}, {"E", 65535}};
-    sort_top_files(e);
-    std::string order;
-    for (const auto& x : e) order += x.name;
-    EXPECT_EQ(order, "EBDAC");
-}
-
 // A title of 74 columns fills the box; a longer one pushes the border out
 // rather than being cut.
 TEST(TopFiles, TitleWidths) {

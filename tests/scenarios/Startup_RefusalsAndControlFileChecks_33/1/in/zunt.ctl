@@ -1,0 +1,4 @@
+farea c:\max\farea
+counterstyle 1
+counterlength 3
+maxfileareas 0
