@@ -66,6 +66,7 @@ public:
         return fail_or(real_.link_or_copy(t, l));
     }
     std::string resolve_link(const std::string& p) override { return real_.resolve_link(p); }
+    std::string path_key(const std::string& p) override { return real_.path_key(p); }
     zunt::Errno find_first(const std::string& p, zunt::FoundFile& out) override {
         return fail_or(real_.find_first(p, out));
     }
