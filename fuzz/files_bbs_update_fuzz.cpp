@@ -12,10 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.kill_hard_space = fdp.ConsumeBool();
     long long n = fdp.ConsumeIntegralInRange<long long>(-5, 1'000'000'000'000LL);
     auto parts = fuzz::split_parts(fdp.ConsumeRemainingBytesAsString(), 2);
-    std::vector<std::string> lines = split_list_bytes(parts[0]);
+    std::vector<std::string_view> views;
+    list_line_views(parts[0], views);
+    std::vector<std::string> lines(views.begin(), views.end());
     name_word_matches(parts[1], parts[0].substr(0, 64));
     apply_download(lines, options, parts[1], n);
-    join_list_lines(lines);
+    std::string joined;
+    join_list_lines(lines, joined);
     // A second download of the same file on the rewritten list.
     apply_download(lines, options, parts[1], 1);
     return 0;

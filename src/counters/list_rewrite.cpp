@@ -59,17 +59,6 @@ void list_line_views(std::string_view bytes, std::vector<std::string_view>& line
     }
 }
 
-std::vector<std::string_view> list_line_views(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    list_line_views(bytes, lines);
-    return lines;
-}
-
-std::vector<std::string> split_list_bytes(std::string_view bytes) {
-    const std::vector<std::string_view> views = list_line_views(bytes);
-    return std::vector<std::string>(views.begin(), views.end());
-}
-
 void join_list_lines(const std::vector<std::string>& lines, std::string& out) {
     std::size_t total = 0;
     for (const auto& l : lines) total += l.size() + 2;
@@ -79,12 +68,6 @@ void join_list_lines(const std::vector<std::string>& lines, std::string& out) {
         out += l;
         out += "\r\n";
     }
-}
-
-std::string join_list_lines(const std::vector<std::string>& lines) {
-    std::string out;
-    join_list_lines(lines, out);
-    return out;
 }
 
 RewriteResult read_list(Env& env, const Transaction& changes, const std::string& list_path,

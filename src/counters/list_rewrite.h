@@ -31,15 +31,11 @@ bool is_backup_name(const std::string& list_path);
 // The lines of a list as read: split at LF, a CR right before the LF dropped;
 // only Ctrl-Z bytes at the very end of the file end it. A last line without
 // LF counts like the others.
-std::vector<std::string> split_list_bytes(std::string_view bytes);
-// The same lines, as views into `bytes`.
-std::vector<std::string_view> list_line_views(std::string_view bytes);
-// The same, into `lines` (emptied first), whose storage is reused.
+// They go into `lines` (emptied first) as views into `bytes`.
 void list_line_views(std::string_view bytes, std::vector<std::string_view>& lines);
 
-// The bytes of a list: every line followed by CR LF.
-std::string join_list_lines(const std::vector<std::string>& lines);
-// The same, into `out` (emptied first), whose storage is reused.
+// The bytes of a list, into `out` (emptied first): every line followed by
+// CR LF.
 void join_list_lines(const std::vector<std::string>& lines, std::string& out);
 
 // Reads the list whole as this run has it: the new content the

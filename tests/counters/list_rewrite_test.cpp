@@ -23,8 +23,14 @@ TEST(ListBytes, SplitJoinAndBackupName) {
         {"a\r\nlast", {"a", "last"}},    {"last\x1a", {"last"}}, {"", {}}, {"\r\n\n", {"", ""}},
         {"a\r\r\n", {"a\r"}},            {"a\rb\n", {"a\rb"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(split_list_bytes(c.bytes), c.want) << c.bytes;
-    EXPECT_EQ(join_list_lines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+    std::vector<std::string_view> views;
+    for (const auto& c : cases) {
+        list_line_views(c.bytes, views);
+        EXPECT_EQ(V(views.begin(), views.end()), c.want) << c.bytes;
+    }
+    std::string joined;
+    join_list_lines({"a", "", "b"}, joined);
+    EXPECT_EQ(joined, "a\r\n\r\nb\r\n");
     EXPECT_EQ(backup_name_for("C:\\FILES\\UTIL\\FILES.BBS"), "C:\\FILES\\UTIL\\FILES.bak");
     EXPECT_EQ(backup_name_for("d:files.bbs"), "d:files.bak");
     EXPECT_EQ(backup_name_for("/bbs/a.b/files"), "/bbs/a.b/files.bak");
