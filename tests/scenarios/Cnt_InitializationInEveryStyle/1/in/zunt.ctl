@@ -2,3 +2,4 @@ asciiareafile areas.txt
 counterstyle 1
 counterlength 3
 logfile zunt.log
+statistics zunt.sta
