@@ -53,14 +53,10 @@ TEST_F(LogScannerTest, UnreadablePositionOrSecondNameCountsNothingAgain) {
 // line.
 TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
     const std::string remembered = "+ 16 Dec 04:59:11 MAX  Jane Roe U#=7 logged on", off = board("Caller logged off");
-    const struct {
-        long middle_at;  // the download the middle line stands before
-        std::string middle;
-        bool remember;        // a .znt names the middle line at another offset
-        long first, end, total;  // the downloads [first, end) of `total` are taken
-        int uploads;
-        const char* by;
-    } cases[] = {
+    // Before download `middle_at` stands `middle`, which a .znt names at
+    // another offset when `remember`; of `total` downloads [first, end) are
+    // taken, and `uploads` are copied, by `by`.
+    const struct { long middle_at; std::string middle; bool remember; long first, end, total; int uploads; const char* by; } cases[] = {
         {60000, off, false, 0, 120000, 120000, 3, "Joe Bloggs"},
         {60000, remembered + "\r\n", true, 60000, 120000, 120000, 1, ""},
         {30000, "\x1a", false, 0, 30000, 120000, 1, "Joe Bloggs"},
@@ -80,10 +76,8 @@ TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
             if (i >= c.first && i < c.end) expected.push_back(path);
         }
         for (int u = 0; u < c.uploads; ++u) uploads += "16 Dec 04:59:11 UL: d:\\up\\x.zip (by " + std::string(c.by) + ")\r\n";
-        dir.write("max.log", log);
-        dir.write("uploads.log", "");
-        std::filesystem::remove(dir.path("max.znt"));
-        if (c.remember) dir.write("max.znt", encode_scan_position({1, remembered}));
+        dir.write("max.log", log), dir.write("uploads.log", "");
+        dir.write("max.znt", c.remember ? encode_scan_position({1, remembered}) : "");
         EXPECT_EQ(scan(default_env(), "max.log").count, c.end - c.first) << c.total << c.middle.size();
         ActivityLog alog;
         Transaction changes(default_env(), dir.path("zunt.jnl"));

@@ -29,7 +29,6 @@ struct MemFile : File {
 std::string shown(std::string_view line, bool complete, std::uint64_t offset) {
     return std::string(line) + "|" + (complete ? "c" : "-") + "|" + std::to_string(offset) + " ";
 }
-
 // Each line as "text|complete|offset after it", read from a file, or from
 // memory (chunk 0) where each line is seen where it stands when it can be.
 std::string read_all(const std::string& bytes, std::size_t max, CtrlZ mode, std::size_t chunk, std::uint64_t start = 0) {
@@ -38,10 +37,8 @@ std::string read_all(const std::string& bytes, std::size_t max, CtrlZ mode, std:
     std::string out, line, scratch;
     std::string_view seen;
     bool complete = false;
-    if (chunk == 0)
-        while (r.read_line(seen, scratch, max, &complete)) out += shown(seen, complete, r.offset());
-    else
-        while (r.read_line(line, max, &complete)) out += shown(line, complete, r.offset());
+    while (chunk ? r.read_line(line, max, &complete) : r.read_line(seen, scratch, max, &complete))
+        out += shown(chunk ? line : seen, complete, r.offset());
     return out;
 }
 

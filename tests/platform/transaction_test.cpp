@@ -1,7 +1,6 @@
 #include "platform/transaction.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -20,10 +19,7 @@ const std::string kOld = "old a|old b|first\r\n", kNew = "new a|new b|first\r\ns
 struct Board {
     testing::ScratchDir dir{"transaction"};
     std::string a = dir.path("a.dat"), b = dir.path("b.dat"), up = dir.path("up.log"), jnl = dir.path("t.jnl");
-    void lay_out() {
-        dir.write("a.dat", "old a"), dir.write("b.dat", "old b"), dir.write("up.log", "first\r\n");
-        fs::remove(jnl);
-    }
+    void lay_out() { dir.write("a.dat", "old a"), dir.write("b.dat", "old b"), dir.write("up.log", "first\r\n"), fs::remove(jnl); }
     // Prepares the three changes; true when every one was prepared.
     bool prepare(Transaction& t) const {
         const bool a_in = t.replace(a, "new a") == 0, b_in = t.replace(b, "new b") == 0;
@@ -104,7 +100,7 @@ TEST(Transaction, TornJournalIsDroppedAndAWholeOneCarriedOutOnce) {
 TEST(Transaction, KeepsPermissionsLinksAndTheNameOnDisk) {
     testing::ScratchDir dir("identity");
     const std::string target = dir.write("Real/FILES.BBS", "old");
-    ::chmod(target.c_str(), 0640);
+    fs::permissions(target, fs::perms(0640));
     fs::create_symlink(target, dir.path("files.bbs"));
     for (const char* name : {"files.bbs", "real/files.bbs"}) {
         Transaction t(default_env(), dir.path("t.jnl"));
@@ -113,9 +109,7 @@ TEST(Transaction, KeepsPermissionsLinksAndTheNameOnDisk) {
         EXPECT_EQ(slurp(target), name);
     }
     EXPECT_TRUE(fs::is_symlink(dir.path("files.bbs")));
-    struct stat st;
-    ASSERT_EQ(::stat(target.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path("Real")), fs::directory_iterator()), 1);
 }
 

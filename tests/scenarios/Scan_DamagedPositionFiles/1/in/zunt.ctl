@@ -7,6 +7,7 @@ bbslog trailing.log
 bbslog longest.log
 bbslog toolong.log
 bbslog empty.log
+bbslog zero.log
 bbslog short.log
 bbslog cut.log
 bbslog huge.log
