@@ -60,7 +60,7 @@ void kill_at_many_moments(const std::vector<std::string>& args) {
     for (int k = 0; k < kKillPoints; ++k) {
         SCOPED_TRACE("kill point " + std::to_string(k));
         lay_out(box, board);
-        const int code = box.run(args, {}, {"", false, [&](pid_t pid) {
+        const int code = box.run(args, {}, {"", false, false, [&](pid_t pid) {
                                                 std::this_thread::sleep_for(whole * k / kKillPoints);
                                                 ::kill(pid, SIGKILL);
                                             }}).exit_code;

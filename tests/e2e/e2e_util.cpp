@@ -1,5 +1,6 @@
 #include "e2e/e2e_util.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -81,14 +82,18 @@ RunResult Sandbox::run(const std::vector<std::string>& args, const EnvVars& env,
     // Files of their own for each run: tests may run programs side by side.
     static std::atomic<unsigned> runs{0};
     const std::string tag = dir_ + "." + std::to_string(runs++), out_path = tag + ".stdout", err_path = tag + ".stderr";
+    int pty = -1;
+    if (options.terminal && ((pty = ::posix_openpt(O_RDWR | O_NOCTTY)) < 0 || ::grantpt(pty) || ::unlockpt(pty)))
+        throw std::runtime_error("no pseudo-terminal");
     std::fflush(stdout);
     std::fflush(stderr);
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         if (!std::freopen(out_path.c_str(), "wb", stdout) || ::chdir(dir_.c_str()) != 0) ::_exit(127);
-        if (options.one_stream ? ::dup2(STDOUT_FILENO, STDERR_FILENO) < 0
-                               : !std::freopen(err_path.c_str(), "wb", stderr))
+        if (options.terminal ? ::dup2(::open(::ptsname(pty), O_RDWR | O_NOCTTY), STDERR_FILENO) < 0
+            : options.one_stream ? ::dup2(STDOUT_FILENO, STDERR_FILENO) < 0
+                                 : !std::freopen(err_path.c_str(), "wb", stderr))
             ::_exit(127);
         for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
         ::execvp(program.c_str(), argv.data());
@@ -99,6 +104,9 @@ RunResult Sandbox::run(const std::vector<std::string>& args, const EnvVars& env,
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     RunResult r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out_path), slurp(err_path)};
+    char buf[256];  // a terminal whose other side is closed ends in EIO
+    for (ssize_t n; pty >= 0 && (n = ::read(pty, buf, sizeof buf)) > 0;) r.err.append(buf, static_cast<std::size_t>(n));
+    if (pty >= 0) ::close(pty);
     std::error_code ec;
     fs::remove(out_path, ec);
     fs::remove(err_path, ec);

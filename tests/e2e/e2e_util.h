@@ -1,9 +1,6 @@
 // Running the built zunt binary end to end, in a Sandbox: a fresh temporary
-// directory that is the program's current directory and is removed with the
-// Sandbox. The program gets the test's environment plus the given variables.
-// Most end-to-end runs are scenarios kept as data (tests/scenarios/, run by
-// scenario_test.cpp); a Sandbox in C++ is for runs that need code around them.
-//
+// directory, the program's current directory, removed with the Sandbox.
+// Most end-to-end runs are scenarios (tests/scenarios/, scenario_test.cpp).
 // Testing another build (zunt.exe under wine): ZUNT_TEST_BINARY names the
 // program, ZUNT_TEST_WRAPPER a program that starts it (given the binary as
 // its first argument). Every end-to-end suite's name ends in "E2E", so
@@ -34,6 +31,7 @@ struct RunOptions {
     // program learns its path from the system, so it is copied there first.
     std::string argv0;
     bool one_stream = false;  // standard error into standard output, as "2>&1"
+    bool terminal = false;    // standard error to a pseudo-terminal
     // Called with the running program's id (to kill it, say) before the wait.
     std::function<void(pid_t)> while_running;
 };

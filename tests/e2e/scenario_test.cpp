@@ -117,6 +117,7 @@ Outcome run_step(const Sandbox& box, const fs::path& step, std::uint32_t from) {
     RunOptions options;
     if (fs::exists(step / "argv0")) options.argv0 = lines_of(step / "argv0", "").at(0);
     options.one_stream = fs::exists(step / "one-stream");
+    options.terminal = fs::exists(step / "terminal");
     const RunResult r = box.run(lines_of(step / "args", box.dir()), env, options);
     const auto to = static_cast<std::uint32_t>(std::time(nullptr));
     auto mask = [&](std::string s) {
