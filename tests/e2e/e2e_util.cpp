@@ -18,13 +18,13 @@ namespace zunt::e2e {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string slurp(const fs::path& p) {
+std::string slurp(const std::string& p) {
     std::stringstream ss;
     ss << std::ifstream(p, std::ios::binary).rdbuf();
     return ss.str();
 }
+
+namespace {
 
 bool ends_in_exe(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -40,6 +40,8 @@ struct RunOptions {
 std::string binary_under_test();
 // A Windows program (its name ends in ".exe").
 bool testing_windows_binary();
+// A file's bytes; empty when it cannot be read.
+std::string slurp(const std::string& path);
 
 #define ZUNT_SKIP_UNDER_WINDOWS(why)                                      \
     do {                                                                  \

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "e2e/e2e_util.h"
+#include "stats/stat_table.h"
 
 namespace zunt::e2e {
 namespace {
@@ -23,12 +24,6 @@ namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;  // relative path: bytes
 
 const fs::path kScenarios = fs::path(ZUNT_SOURCE_DIR) / "tests" / "scenarios";
-
-std::string slurp(const fs::path& p) {
-    std::stringstream ss;
-    ss << std::ifstream(p, std::ios::binary).rdbuf();
-    return ss.str();
-}
 
 void spill(const fs::path& p, const std::string& bytes) {
     fs::create_directories(p.parent_path());
@@ -64,32 +59,16 @@ std::vector<std::string> lines_of(const fs::path& p, const std::string& box) {
 const std::regex kLogTime("(^|\n)(.) [ 0-9][0-9] [A-Za-z].. [0-9]{2}:[0-9]{2}:[0-9]{2} ");
 const std::regex kRate(" \\([0-9]+ files/s\\)\r");
 
-// A statistics file (mark 6, 101 buckets of 86-byte entries filling it
-// exactly): the times within [from, to] become FF FF FF FF.
+// A statistics file stored as it decodes: the times within [from, to]
+// become FF FF FF FF.
 void mask_stat_times(std::string& s, std::uint32_t from, std::uint32_t to) {
-    auto le = [&](std::size_t at, int n) {
-        std::uint32_t v = 0;
-        for (int i = n - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(s[at + i]);
-        return v;
-    };
-    if (s.size() < 4 + 2 * 101 || le(0, 4) != 6) return;
-    std::vector<std::size_t> times;
-    std::size_t at = 4;
-    int b = 0;
-    for (; b < 101 && at + 2 <= s.size(); ++b) {
-        const std::uint32_t n = le(at, 2);
-        for (std::uint32_t i = 0; i < n; ++i) times.push_back(at + 2 + 86 * i + 82);
-        at += 2 + 86 * std::size_t{n};
-    }
-    if (b != 101 || at != s.size()) return;
-    for (std::size_t t : times)
-        if (le(t, 4) >= from && le(t, 4) <= to) s.replace(t, 4, "\xFF\xFF\xFF\xFF");
+    StatTable t;
+    if (decode_statistics(s, t) != StatReadResult::read || encode_statistics(t) != s) return;
+    for (auto& bucket : t.buckets)
+        for (StatEntry& e : bucket)
+            if (e.time >= from && e.time <= to) e.time = 0xFFFFFFFF;
+    s = encode_statistics(t);
 }
-
-struct Outcome {
-    std::string exit, out, err, gone;
-    Files files;
-};
 
 // Links, read-only files and file dates that a folder of bytes cannot hold.
 void set_up_file_system(const Sandbox& box, const fs::path& step) {
@@ -107,7 +86,9 @@ void set_up_file_system(const Sandbox& box, const fs::path& step) {
                             fs::file_time_type::clock::now() - std::chrono::hours(24 * std::stoi(line)));
 }
 
-Outcome run_step(const Sandbox& box, const fs::path& step, std::uint32_t from) {
+// What a run did, as its expect/ folder holds it: exit, stdout, stderr,
+// gone (when something went) and files/...
+Files run_step(const Sandbox& box, const fs::path& step, std::uint32_t from) {
     for (const auto& [name, bytes] : snapshot(step / "in")) box.write(name, bytes);
     set_up_file_system(box, step);
     const Files before = snapshot(box.dir());
@@ -126,35 +107,25 @@ Outcome run_step(const Sandbox& box, const fs::path& step, std::uint32_t from) {
         mask_stat_times(s, from, to);
         return s;
     };
-    Outcome o{std::to_string(r.exit_code) + "\n", mask(r.out), mask(r.err), "", {}};
+    Files o{{"exit", std::to_string(r.exit_code) + "\n"}, {"stdout", mask(r.out)}, {"stderr", mask(r.err)}};
     Files after = snapshot(box.dir());
     if (!options.argv0.empty() && testing_windows_binary()) after.erase(options.argv0 + ".exe");  // its copy
     for (const auto& [name, bytes] : after)
-        if (!before.count(name) || before.at(name) != bytes) o.files[name] = mask(bytes);
+        if (!before.count(name) || before.at(name) != bytes) o["files/" + name] = mask(bytes);
     for (const auto& [name, bytes] : before)
-        if (!after.count(name)) o.gone += name + "\n";
+        if (!after.count(name)) o["gone"] += name + "\n";
     return o;
 }
 
-void write_expected(const fs::path& expect, const Outcome& o) {
-    fs::remove_all(expect);
-    spill(expect / "exit", o.exit);
-    spill(expect / "stdout", o.out);
-    spill(expect / "stderr", o.err);
-    if (!o.gone.empty()) spill(expect / "gone", o.gone);
-    for (const auto& [name, bytes] : o.files) spill(expect / "files" / name, bytes);
-}
-
-void check_expected(const fs::path& expect, const Outcome& o) {
-    EXPECT_EQ(o.exit, slurp(expect / "exit"));
-    EXPECT_EQ(o.out, slurp(expect / "stdout"));
-    EXPECT_EQ(o.err, slurp(expect / "stderr"));
-    EXPECT_EQ(o.gone, slurp(expect / "gone"));
-    Files all = snapshot(expect / "files");
+void check_or_update(const fs::path& expect, const Files& got, bool update) {
+    if (update) fs::remove_all(expect);
+    Files all = snapshot(expect);
     const Files want = all;
-    all.insert(o.files.begin(), o.files.end());
-    auto in = [](const Files& f, const std::string& name) { return f.count(name) ? f.at(name) : "(not made or changed)"; };
-    for (const auto& [name, bytes] : all) EXPECT_EQ(in(o.files, name), in(want, name)) << name;
+    all.insert(got.begin(), got.end());
+    auto in = [](const Files& f, const std::string& name) { return f.count(name) ? f.at(name) : "(none)"; };
+    for (const auto& [name, bytes] : all)
+        if (update) spill(expect / name, bytes);
+        else EXPECT_EQ(in(got, name), in(want, name)) << name;
 }
 
 std::vector<std::string> scenario_names() {
@@ -177,9 +148,7 @@ TEST_P(ScenarioE2E, Runs) {
     for (int k = 1; fs::is_directory(dir / std::to_string(k)); ++k) {
         SCOPED_TRACE("run " + std::to_string(k));
         const fs::path step = dir / std::to_string(k);
-        const Outcome o = run_step(box, step, start);
-        if (update && *update) write_expected(step / "expect", o);
-        else check_expected(step / "expect", o);
+        check_or_update(step / "expect", run_step(box, step, start), update && *update);
     }
 }
 
