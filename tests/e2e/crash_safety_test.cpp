@@ -21,7 +21,7 @@ constexpr int kLinesPerList = 300;
 constexpr int kKillPoints = 40;
 
 Files large_board() {
-    Files f = {{"zunt.ctl", kControl}, {"max.znt", std::nullopt}, {"binkd.znt", std::nullopt},
+    Files f = {{"zunt.ctl", small_board().at("zunt.ctl")}, {"max.znt", std::nullopt}, {"binkd.znt", std::nullopt},
                {"zunt.sta", one_entry_statistics("files\\util\\util0.zip")}, {"uploads.log", std::nullopt},
                {"zunt.jnl", std::nullopt}, {"files/util/files.bak", "old.zip [1] x\r\n"}};
     std::string areas, max_log, binkd_log;

@@ -73,7 +73,7 @@ TEST(TransactionE2E, FilesBehindLinksIntoAnotherDirectory) {
     Sandbox box;
     const Files board = small_board();
     lay_out(box, board);
-    box.write("zunt.ctl", kControl + "textout top.txt\r\nbbsout top.bbs\r\n");
+    box.write("zunt.ctl", *small_board().at("zunt.ctl") + "textout top.txt\r\nbbsout top.bbs\r\n");
     const char* linked[] = {"files/util/files.bbs", "zunt.sta", "top.txt", "top.bbs"};
     for (const std::string f : linked) {
         box.write("other/" + f, box.exists(f) ? box.read(f) : "old");

@@ -25,10 +25,6 @@ inline std::string download(const std::string& path, const char* how = "DL-Z") {
 inline std::string sent(const std::string& path) {
     return "+ 16 Dec 06:10:05 [4242] sent: " + path + " (12345, 3456.78 CPS, 2:5020/1)\r\n";
 }
-const std::string kControl =
-    "asciiareafile areas.txt\r\ncounterstyle 1\r\ncounterlength 2\r\nlogfile zunt.log\r\nbbslog max.log\r\n"
-    "mailerlog binkd.log\r\nmailerstring sent:\r\nstatistics zunt.sta\r\nuploadlog uploads.log\r\n";
-
 // The statistics file with every entry's time of change set to 0, so that
 // runs in different seconds compare equal; one that does not decode stays.
 inline std::string without_times(const std::string& bytes) {
@@ -46,29 +42,18 @@ inline std::string one_entry_statistics(const std::string& name) {
     return without_times(encode_statistics(stats));
 }
 
-// The files a run may change, as the board starts. max.log was read up to
-// its first two lines by an earlier run.
+// The files a run may change, as the board starts (tests/fixtures/small-board:
+// max.log was read up to its first two lines by an earlier run), and those
+// it may make.
 inline Files small_board() {
-    const std::string last = "* 16 Dec 04:59:11 MAX  Joe Caller U#=3 logged on";
-    const std::string counted = download("files\\util\\zip.zip") + last + "\r\n";
-    return {
-        {"zunt.ctl", kControl},
-        {"areas.txt", "Util files\\util\r\nGames files\\games\r\nDocs files\\docs\r\n"},
-        {"files/util/files.bbs", "tool.zip [ 3] A handy tool\r\nedit.zip The editor\r\nzip.zip [12] Packer\r\n"},
-        {"files/util/files.bak", "tool.zip [ 1] An older tool list\r\n"},
-        {"files/games/files.bbs", "chess.zip [ 9] Chess\r\ntetris.zip Blocks\r\n"},
-        {"files/games/files.bak", std::nullopt},
-        {"files/docs/files.bbs", "faq.txt [ 0] Questions\r\n"},
-        {"files/docs/files.bak", std::nullopt},
-        {"max.log", counted + download("files\\util\\tool.zip") + download("files\\games\\chess.zip") +
-                        download("files\\util\\new.zip", "UL-Z") + download("files\\util\\edit.zip")},
-        {"max.znt", encode_scan_position(ScanPosition{counted.size() - last.size() - 2, last})},
-        {"binkd.log", sent("files\\util\\tool.zip") + sent("files\\games\\tetris.zip") + sent("files\\docs\\faq.txt")},
-        {"binkd.znt", std::nullopt},
-        {"zunt.sta", one_entry_statistics("files\\util\\zip.zip")},
-        {"uploads.log", std::nullopt},
-        {"zunt.jnl", std::nullopt},
-    };
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(ZUNT_FIXTURES_DIR) / "small-board";
+    Files files;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        if (e.is_regular_file()) files[e.path().lexically_relative(dir).generic_string()] = e2e::slurp(e.path().string());
+    for (const char* made : {"files/games/files.bak", "files/docs/files.bak", "binkd.znt", "uploads.log", "zunt.jnl"})
+        files[made] = std::nullopt;
+    return files;
 }
 
 inline void lay_out(const e2e::Sandbox& box, const Files& files) {
