@@ -83,6 +83,7 @@ TEST(Transaction, TornJournalIsDroppedAndAWholeOneCarriedOutOnce) {
         EXPECT_EQ(board.state(), kOld) << cut;
         EXPECT_FALSE(fs::exists(board.jnl)) << cut;
     }
+    EXPECT_FALSE(board.leftovers());  // the last cut named every temporary file
     for (long stop_at = 1; stop_at < 12; ++stop_at) {
         board.stopped_journal();
         board.dir.write("up.log", "first\r\nsec");  // the append was under way
@@ -98,6 +99,14 @@ TEST(Transaction, TornJournalIsDroppedAndAWholeOneCarriedOutOnce) {
 // A file reached through a symbolic link is replaced behind the link and
 // keeps its permissions; a name given in other case is the one on disk.
 TEST(Transaction, KeepsPermissionsLinksAndTheNameOnDisk) {
+    {  // a temporary file left as a second name of its target is not written through
+        Board board;
+        board.lay_out();
+        fs::create_hard_link(board.a, board.a + ".~zt");
+        Transaction t(default_env(), board.jnl);
+        t.replace(board.a, "new a");
+        EXPECT_EQ(slurp(board.a), "old a");
+    }
     testing::ScratchDir dir("identity");
     const std::string target = dir.write("Real/FILES.BBS", "old");
     fs::permissions(target, fs::perms(0640));
