@@ -202,6 +202,7 @@ long long append_rebuilt_line(std::string_view line, const InitOptions& options,
     const std::size_t start = out.size();
     const std::size_t d = find_description_start(line);
     long long count = 0;
+    std::size_t field_end = 0;  // where the counter field ends in `out`
     if (auto field = find_counter_field(line, d, ClosingRule::any_style)) {
         count = field->value;
         // The field's text before it, aligned at column t: padded with
@@ -216,6 +217,7 @@ long long append_rebuilt_line(std::string_view line, const InitOptions& options,
         out.append(prefix);
         if (prefix.size() < t) out.append(t - prefix.size(), ' ');
         append_counter_field(options.format, field->value, out);
+        field_end = out.size();
         out.append(line.substr(field->close_pos + 1));
     } else {
         out.append(line.substr(0, d));
@@ -223,11 +225,14 @@ long long append_rebuilt_line(std::string_view line, const InitOptions& options,
         const auto column = static_cast<std::size_t>(std::max(options.format.tabulate_column, 0));
         if (out.size() - start < column) out.append(column - (out.size() - start), ' ');
         append_counter_field(options.format, 0, out);
+        field_end = out.size();
         out += ' ';
         out.append(line.substr(d));
     }
-    if (options.max_desc_len > 0 && out.size() - start > static_cast<std::size_t>(options.max_desc_len))
-        out.resize(start + static_cast<std::size_t>(options.max_desc_len));
+    // The cut never falls inside the counter field: a field cut short is no
+    // field to the next run, and the count it held would be lost.
+    const std::size_t keep = std::max(start + static_cast<std::size_t>(options.max_desc_len), field_end);
+    if (options.max_desc_len > 0 && out.size() > keep) out.resize(keep);
     return count;
 }
 

@@ -53,7 +53,7 @@ LineKind classify_line(std::string_view line);
 
 // Strips the line's end, then gives it a new field holding 0, or rewrites its
 // field (any closing bracket ends it) aligned at the tabulate column; cut to
-// max_desc_len when that is set. The new line is appended to `out`; returns
+// max_desc_len when that is set (but never inside its field). The new line is appended to `out`; returns
 // the count of the field the line already had (0 if none).
 long long append_rebuilt_line(std::string_view line, const InitOptions& options, std::string& out);
 
