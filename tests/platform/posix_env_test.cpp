@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <ctime>
+
 #include "areas/area_test_util.h"
 #include "platform/env.h"
 #include "platform/host_path.h"
@@ -92,6 +94,15 @@ TEST_F(PosixEnvTest, SharingModesBecomeLocksAndFindFirstIgnoresCaseAndDirectorie
     EXPECT_EQ(found.name, "A.ZIP");
     EXPECT_GT(found.dos_date, 0);
     EXPECT_EQ(env.find_first("q:\\files\\util\\*.arj", found), ENOENT);
+}
+
+// The activity log's time stamps: the scenarios leave them out.
+TEST(PosixEnvTime, LocalTimeIsTheHostsLocalTime) {
+    const std::time_t t = 951786061;  // 29 Feb 2000, about 01:01
+    const std::tm want = *std::localtime(&t);
+    const LocalTime got = default_env().local_time(t);
+    EXPECT_EQ((std::vector<int>{got.year, got.month, got.day, got.hour, got.minute, got.second}),
+              (std::vector<int>{want.tm_year + 1900, want.tm_mon + 1, want.tm_mday, want.tm_hour, want.tm_min, want.tm_sec}));
 }
 
 }  // namespace
