@@ -39,6 +39,9 @@ private:
     struct FullFile : File {
         explicit FullFile(std::unique_ptr<File> f) : f_(std::move(f)) {}
         Errno read(char* b, std::size_t n, std::size_t& got) override { return f_->read(b, n, got); }
+        Errno read_at(std::uint64_t o, char* b, std::size_t n, std::size_t& got) override {
+            return f_->read_at(o, b, n, got);
+        }
         Errno write(const char*, std::size_t) override { return ENOSPC; }
         Errno seek(std::uint64_t o) override { return f_->seek(o); }
         Errno size(std::uint64_t& out) override { return f_->size(out); }

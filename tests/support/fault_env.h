@@ -3,6 +3,7 @@
 // link) and makes exactly the Nth of them fail. Console output is captured.
 #pragma once
 
+#include <atomic>
 #include <cerrno>
 #include <map>
 #include <memory>
@@ -22,8 +23,8 @@ public:
 
     // True when this operation is the one to fail.
     bool strike() {
-        ++ops_;
-        if (fail_at_ != 0 && ops_ == fail_at_) {
+        // Log reads come from several threads at once.
+        if (const long op = ++ops_; fail_at_ != 0 && op == fail_at_) {
             fired_ = true;
             return true;
         }
@@ -97,6 +98,11 @@ private:
             if (env_.strike()) return bad(EIO);
             return chk(inner_->read(buf, n, got));
         }
+        Errno read_at(std::uint64_t offset, char* buf, std::size_t n, std::size_t& got) override {
+            got = 0;
+            if (env_.strike()) return EIO;
+            return inner_->read_at(offset, buf, n, got);
+        }
         Errno write(const char* buf, std::size_t n) override {
             if (env_.strike()) return bad(ENOSPC);
             return chk(inner_->write(buf, n));
@@ -126,8 +132,8 @@ private:
 
     Env& base_;
     long fail_at_;
-    long ops_ = 0;
-    bool fired_ = false;
+    std::atomic<long> ops_ = 0;
+    std::atomic<bool> fired_ = false;
 };
 
 }  // namespace zunt::testing
