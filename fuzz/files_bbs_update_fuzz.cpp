@@ -1,25 +1,19 @@
 // The FILES.BBS update of one list, in memory: the lines as read, one
-// download counted, the lines as written.
-#include "counters/files_bbs_update.h"
-#include "counters/list_rewrite.h"
+// download counted, the lines as written, a second download on them.
 #include "fuzz_util.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using namespace zunt;
-    FuzzedDataProvider fdp(data, size);
+ZUNT_FUZZ {
     UpdateOptions options;
-    options.format = fuzz::consume_counter_format(fdp);
+    options.format = consume_counter_format(fdp);
     options.kill_hard_space = fdp.ConsumeBool();
-    long long n = fdp.ConsumeIntegralInRange<long long>(-5, 1'000'000'000'000LL);
-    auto parts = fuzz::split_parts(fdp.ConsumeRemainingBytesAsString(), 2);
+    const long long n = fdp.ConsumeIntegralInRange<long long>(-5, 1'000'000'000'000LL);
+    const auto part = parts(fdp, 2);
     std::vector<std::string_view> views;
-    list_line_views(parts[0], views);
+    list_line_views(part[0], views);
     std::vector<std::string> lines(views.begin(), views.end());
-    name_word_matches(parts[1], parts[0].substr(0, 64));
-    apply_download(lines, options, parts[1], n);
+    name_word_matches(part[1], part[0].substr(0, 64));
+    apply_download(lines, options, part[1], n);
     std::string joined;
     join_list_lines(lines, joined);
-    // A second download of the same file on the rewritten list.
-    apply_download(lines, options, parts[1], 1);
-    return 0;
+    apply_download(lines, options, part[1], 1);
 }

@@ -1,5 +1,8 @@
-// Shared pieces of the fuzz targets: a scratch directory of the process for
-// the readers that only take a path, and small helpers over the fuzzer's bytes.
+// Shared pieces of the fuzz targets: every header they reach, the entry
+// point, a scratch directory for the readers that only take a path, and
+// small helpers over the fuzzer's bytes. A target is written as
+//   ZUNT_FUZZ { ... fdp ... }
+// with `fdp` the FuzzedDataProvider over the input, inside namespace zunt.
 #pragma once
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -9,31 +12,53 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
+#include "areas/area_config.h"
+#include "areas/ascii_area_file.h"
+#include "areas/farea_reader.h"
+#include "areas/maxfiles_index.h"
+#include "config/activity_log.h"
+#include "config/control_file.h"
+#include "config/wildcard.h"
 #include "counters/counter_field.h"
+#include "counters/files_bbs_update.h"
+#include "counters/initdlc.h"
+#include "counters/list_rewrite.h"
+#include "list/download_list.h"
+#include "logscan/log_line.h"
+#include "logscan/log_scanner.h"
+#include "logscan/log_stretch.h"
+#include "logscan/scan_position.h"
+#include "platform/env.h"
+#include "platform/transaction.h"
+#include "stats/stat_table.h"
 
 namespace zunt::fuzz {
 
-// A directory of this process, made once.
-inline const std::string& scratch_dir() {
-    // Never destroyed: the exit handler that removes the directory runs
-    // after the destructors of statics made before it was registered.
-    static const std::string& dir = *[] {
-        auto* templ = new std::string("/tmp/zunt_fuzz_XXXXXX");
-        if (!::mkdtemp(templ->data())) std::abort();
-        std::atexit([] { std::filesystem::remove_all(scratch_dir()); });
-        return templ;
-    }();
-    return dir;
+void one_input(FuzzedDataProvider& fdp);
+
+// A property every input must keep; a broken one is a finding.
+inline void require(bool holds) {
+    if (!holds) std::abort();
 }
 
-// Writes `bytes` to a file of the scratch directory; returns its path.
-inline std::string put_file(const std::string& name, const std::string& bytes) {
-    std::string path = scratch_dir() + "/" + name;
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(),
-                                                                  static_cast<long>(bytes.size()));
+// A path in a directory of this process, made at the first call and
+// removed at exit.
+inline std::string scratch(const std::string& name) {
+    static char dir[] = "/tmp/zunt_fuzz_XXXXXX";
+    static const bool made = ::mkdtemp(dir) && std::atexit([] { std::filesystem::remove_all(dir); }) == 0;
+    require(made);
+    return std::string(dir) + "/" + name;
+}
+
+// Writes `bytes` to a scratch file (removes it instead when they are empty
+// and `drop_empty`); returns its path.
+inline std::string put_file(const std::string& name, const std::string& bytes, bool drop_empty = false) {
+    const std::string path = scratch(name);
+    if (drop_empty && bytes.empty())
+        std::remove(path.c_str());
+    else
+        std::ofstream(path, std::ios::binary).write(bytes.data(), std::ssize(bytes));
     return path;
 }
 
@@ -47,24 +72,27 @@ inline CounterFormat consume_counter_format(FuzzedDataProvider& fdp) {
     return fmt;
 }
 
-inline void drop_file(const std::string& name) { std::remove((scratch_dir() + "/" + name).c_str()); }
-
-// The input cut into `n` parts at "\x01\x01" marks (the last part takes the
-// rest; missing parts are empty), so that seeds stay readable:
-// "part one\x01\x01part two". Numbers a target needs are taken first from
-// the input's end with FuzzedDataProvider::ConsumeIntegral.
-inline std::vector<std::string> split_parts(const std::string& bytes, std::size_t n) {
-    std::vector<std::string> parts;
+// The rest of the input cut into `n` parts at "\x01\x01" marks (the last
+// part takes the rest; missing parts are empty), so that seeds stay
+// readable: "part one\x01\x01part two". Numbers a target needs are taken
+// first, from the input's end, with FuzzedDataProvider::ConsumeIntegral.
+inline std::vector<std::string> parts(FuzzedDataProvider& fdp, std::size_t n) {
+    const std::string bytes = fdp.ConsumeRemainingBytesAsString();
+    std::vector<std::string> out;
     std::size_t start = 0;
-    while (parts.size() + 1 < n) {
-        std::size_t mark = bytes.find("\x01\x01", start);
-        if (mark == std::string::npos) break;
-        parts.push_back(bytes.substr(start, mark - start));
-        start = mark + 2;
-    }
-    parts.push_back(start <= bytes.size() ? bytes.substr(start) : std::string());
-    parts.resize(n);
-    return parts;
+    for (std::size_t mark; out.size() + 1 < n && (mark = bytes.find("\x01\x01", start)) != std::string::npos;
+         start = mark + 2)
+        out.push_back(bytes.substr(start, mark - start));
+    out.push_back(bytes.substr(start));
+    out.resize(n);
+    return out;
 }
 
 }  // namespace zunt::fuzz
+
+#define ZUNT_FUZZ                                                                                                \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {                                    \
+        FuzzedDataProvider fdp(data, size);                                                                      \
+        return zunt::fuzz::one_input(fdp), 0;                                                                    \
+    }                                                                                                            \
+    void zunt::fuzz::one_input(FuzzedDataProvider& fdp)

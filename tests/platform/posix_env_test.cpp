@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 #include "areas/area_test_util.h"
 #include "platform/env.h"
 #include "platform/host_path.h"
-#include "platform/text_io.h"
-#include "support/fault_env.h"
 
 namespace zunt {
 namespace {
@@ -14,50 +11,46 @@ namespace {
 namespace fs = std::filesystem;
 
 // Drive Q: mapped to a scratch directory holding Files/UTIL/FILES.BBS.
-class PosixEnvTest : public ::testing::Test {
-protected:
+struct PosixEnvTest : ::testing::Test {
     void SetUp() override { ::setenv("ZUNT_DRIVE_Q", root.c_str(), 1); }
     void TearDown() override { ::unsetenv("ZUNT_DRIVE_Q"); }
     testing::ScratchDir dir{"penv"};
-    std::string list = dir.write("Files/UTIL/FILES.BBS", "x"), root = dir.root();
+    std::string list = dir.write("Files/UTIL/FILES.BBS", "x"), root = dir.root(), util = root + "/Files/UTIL";
     Env& env = default_env();
 };
 
 TEST_F(PosixEnvTest, HostPathTable) {
-    struct Case { std::string in, want; Errno err; };
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, Errno> cases[] = {  // path, host path, error
         {"q:\\files\\util\\files.bbs", list, 0},
         {"Q:/FILES/util/Files.Bbs", list, 0},
-        {root + "\\files\\util", root + "/Files/UTIL", 0},
+        {root + "\\files\\util", util, 0},
         {"q:\\files\\new\\x.txt", root + "/Files/new/x.txt", 0},  // missing parts as written
         {"z:\\x", "", ENOENT},
         // Only the last element missing as written, its directory found
         // as written or folded; of two names alike the first in byte order.
-        {root + "/Files/UTIL/files.bbs", list, 0},
-        {root + "/Files/UTIL/files.bak", root + "/Files/UTIL/files.bak", 0},
-        {"q:\\files\\util\\files.bak", root + "/Files/UTIL/files.bak", 0},
-        {root + "/Files/UTIL/two.txt", root + "/Files/UTIL/TWO.txt", 0},
+        {util + "/files.bbs", list, 0},
+        {util + "/files.bak", util + "/files.bak", 0},
+        {"q:\\files\\util\\files.bak", util + "/files.bak", 0},
+        {util + "/two.txt", util + "/TWO.txt", 0},
         {root + "//Files/./UTIL//files.bbs", root + "//Files/./UTIL//FILES.BBS", 0},
         // A "directory" that is a file or a dangling link, a last element
         // that is no name, a closing slash.
-        {root + "/Files/UTIL/FILES.BBS/x", root + "/Files/UTIL/FILES.BBS/x", 0},
-        {root + "/Files/UTIL/dead/files.bbs", root + "/Files/UTIL/dead/files.bbs", 0},
-        {root + "/files/util/..", root + "/Files/UTIL/..", 0},
-        {root + "/files/UTIL/.", root + "/Files/UTIL/.", 0},
-        {root + "/Files/UTIL/files.bbs/", root + "/Files/UTIL/FILES.BBS/", 0},
-        {root + "/files/util/", root + "/Files/UTIL/", 0},
+        {util + "/FILES.BBS/x", util + "/FILES.BBS/x", 0},
+        {util + "/dead/files.bbs", util + "/dead/files.bbs", 0},
+        {root + "/files/util/..", util + "/..", 0},
+        {root + "/files/UTIL/.", util + "/.", 0},
+        {util + "/files.bbs/", util + "/FILES.BBS/", 0},
+        {root + "/files/util/", util + "/", 0},
         // A name that exists as written is kept beside a twin that sorts first.
-        {root + "/Files/UTIL/b.zip", root + "/Files/UTIL/b.zip", 0},
-        {root + "/files/UTIL/b/new.txt", root + "/Files/UTIL/b/new.txt", 0},
+        {util + "/b.zip", util + "/b.zip", 0},
+        {root + "/files/UTIL/b/new.txt", util + "/b/new.txt", 0},
     };
-    for (const char* f : {"Files/UTIL/b.zip", "Files/UTIL/B.ZIP", "Files/UTIL/b/x", "Files/UTIL/B/x"}) dir.write(f, "");
-    dir.write("Files/UTIL/two.TXT", "");
-    dir.write("Files/UTIL/TWO.txt", "");
-    fs::create_symlink("nowhere", dir.path("Files/UTIL/dead"));
-    for (const auto& c : cases) {
+    for (const char* f : {"b.zip", "B.ZIP", "b/x", "B/x", "two.TXT", "TWO.txt"}) dir.write("Files/UTIL/" + std::string(f), "");
+    fs::create_symlink("nowhere", util + "/dead");
+    for (const auto& [in, want, err] : cases) {
         std::string host;
-        EXPECT_EQ(to_host_path(c.in, host), c.err) << c.in;
-        if (c.err == 0) { EXPECT_EQ(host, c.want) << c.in; }
+        EXPECT_EQ(to_host_path(in, host), err) << in;
+        EXPECT_EQ(err ? want : host, want) << in;
     }
 }
 
@@ -80,7 +73,7 @@ TEST(PathKey, OneKeyPerFile) {
     ::unsetenv("ZUNT_DRIVE_Q");
 }
 
-TEST_F(PosixEnvTest, SharingModesBecomeLocks) {
+TEST_F(PosixEnvTest, SharingModesBecomeLocksAndFindFirstIgnoresCaseAndDirectories) {
     std::unique_ptr<File> holder, other;
     ASSERT_EQ(env.open(list, Access::read_write, Share::exclusive, holder), 0);
     EXPECT_EQ(env.open(list, Access::read, Share::deny_write, other), EACCES);
@@ -90,12 +83,10 @@ TEST_F(PosixEnvTest, SharingModesBecomeLocks) {
     ASSERT_EQ(env.open(list, Access::read, Share::deny_write, holder), 0);
     EXPECT_EQ(env.open(list, Access::read, Share::deny_write, other), 0);  // readers share
     EXPECT_EQ(env.open(list, Access::read_write, Share::exclusive, other), EACCES);
-}
 
-TEST_F(PosixEnvTest, FindFirstIgnoresCaseAndDirectories) {
     dir.write("Files/UTIL/b.zip", "");
     dir.write("Files/UTIL/A.ZIP", "");
-    fs::create_directories(dir.path("Files/UTIL/0.zip"));
+    fs::create_directories(util + "/0.zip");
     FoundFile found{};
     ASSERT_EQ(env.find_first("q:\\files\\util\\*.zip", found), 0);
     EXPECT_EQ(found.name, "A.ZIP");

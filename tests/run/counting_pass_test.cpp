@@ -17,41 +17,6 @@ void fill(DownloadSeq& list, const std::vector<std::string>& paths) {
     list.append_all({paths.begin(), paths.end()});
 }
 
-TEST(CountingPass, TicFilters) {
-    struct Case {
-        std::vector<std::string> in;
-        bool ignore_tic, before;
-        std::vector<std::string> out;
-    };
-    const Case cases[] = {
-        // Without ignoretic only the .tic files go.
-        {{"d:\\a.zip", "d:\\a.tic", "d:\\b.zip"}, false, false, {"d:\\a.zip", "d:\\b.zip"}},
-        // After: the file before a path holding ".tic" goes with it.
-        {{"d:\\a.zip", "d:\\a.tic", "d:\\b.zip"}, true, false, {"d:\\b.zip"}},
-        {{"d:\\a.zip", "d:\\x.tic.zip"}, true, false, {}},
-        // Before: the file after a ".tic" goes with it.
-        {{"d:\\a.tic", "d:\\a.zip", "d:\\b.zip"}, true, true, {"d:\\b.zip"}},
-        // Every .tic marks its successor; a last .tic marks nothing.
-        {{"d:\\a.tic", "d:\\b.tic", "d:\\b.zip", "d:\\c.zip"}, true, true, {"d:\\c.zip"}},
-        {{"d:\\a.zip", "d:\\a.tic"}, true, true, {"d:\\a.zip"}},
-        // Only an extension of exactly ".tic" marks.
-        {{"d:\\x.tic.zip", "d:\\a.zip"}, true, true, {"d:\\a.zip"}},
-        {{}, true, true, {}},
-    };
-    for (const Case& c : cases) {
-        list_node_count = 0;
-        DownloadSeq list;
-        fill(list, c.in);
-        if (c.ignore_tic) drop_tic_companions(list, c.before);
-        drop_tic_files(list);
-        std::vector<std::string> left;
-        for (std::size_t i = 0; i < list.size(); ++i) left.push_back(list.path(i));
-        EXPECT_EQ(left, c.out) << c.in.size() << " " << c.ignore_tic << c.before;
-        EXPECT_EQ(list_node_count, static_cast<long>(c.out.size()));
-        list.clear();
-    }
-}
-
 struct PassRun {
     std::string console;
     long nodes_after = 0;

@@ -121,22 +121,5 @@ TEST(StatTable, MissingFileIsToldApartFromFailures) {
     }
 }
 
-// A title of 74 columns fills the box; a longer one pushes the border out
-// rather than being cut.
-TEST(TopFiles, TitleWidths) {
-    struct Case { std::string name, line; };
-    const Case cases[] = {
-        {std::string(57, 'N'), " \xBA The Top Files at " + std::string(57, 'N') + " \xBA"},
-        {std::string(59, 'N'), " \xBA The Top Files at " + std::string(59, 'N') + " \xBA"},
-    };
-    for (const Case& c : cases) {
-        ControlSettings s;
-        s.system_name = c.name;
-        const std::string text = format_text_bulletin({}, s);
-        const std::size_t from = text.find("\r\n") + 2;
-        EXPECT_EQ(text.substr(from, text.find("\r\n", from) - from), c.line) << c.name;
-    }
-}
-
 }  // namespace
 }  // namespace zunt

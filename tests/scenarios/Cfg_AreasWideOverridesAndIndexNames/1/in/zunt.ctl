@@ -1,0 +1,6 @@
+counterstyle 1
+counterlength 2
+logfile zunt.log
+bbslog max.log
+farea max\farea.dat
+maxfilesidx max\maxfiles.idx

@@ -1,0 +1,3 @@
+counterstyle 1
+counterlength 1
+sortby name

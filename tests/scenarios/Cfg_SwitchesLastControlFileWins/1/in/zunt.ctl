@@ -1,0 +1,3 @@
+farea c:\max\farea
+counterstyle 1
+counterlength 3

@@ -1,0 +1,5 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 3
+logfile zunt.log
+bbslog max1.log

@@ -1,0 +1,7 @@
+asciiareafile areas.txt
+counterstyle 3
+counterlength 3
+logfile zunt.log
+zeropadd yes
+killhardspace yes
+bbslog max3.log

@@ -1,0 +1,4 @@
+asciiareafile areas.txt
+counterstyle 2
+counterlength 3
+logfile zunt.log

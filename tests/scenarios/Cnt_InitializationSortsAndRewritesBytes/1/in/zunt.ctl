@@ -1,0 +1,7 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 3
+logfile zunt.log
+sortby name
+sortorder ascending
+killhardspace yes

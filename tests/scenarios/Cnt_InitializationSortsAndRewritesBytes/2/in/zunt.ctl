@@ -1,0 +1,6 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 3
+logfile zunt.log
+sortby name
+sortorder descending

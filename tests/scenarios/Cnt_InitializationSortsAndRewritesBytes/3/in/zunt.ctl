@@ -1,0 +1,4 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 3
+logfile zunt.log

@@ -1,0 +1,8 @@
+counterstyle 1
+counterlength 3
+statistics zunt.sta
+textout top.txt
+bbsout top.bbs
+farea c:\max\farea
+systemname NNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNN
+top 2

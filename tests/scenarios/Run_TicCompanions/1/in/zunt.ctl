@@ -1,0 +1,5 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 2
+logfile zunt.log
+bbslog one.log

@@ -1,0 +1,6 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 2
+logfile zunt.log
+bbslog two.log
+ignoretic yes

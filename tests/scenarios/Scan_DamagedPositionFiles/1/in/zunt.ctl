@@ -1,0 +1,14 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 2
+logfile zunt.log
+bbslog ok.log
+bbslog trailing.log
+bbslog longest.log
+bbslog toolong.log
+bbslog empty.log
+bbslog zero.log
+bbslog short.log
+bbslog cut.log
+bbslog huge.log
+bbslog old.znt\max.log

@@ -1,0 +1,16 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 2
+logfile zunt.log
+uploadlog uploads.log
+debug yes
+mailerstring sent:
+bbslog max.log
+bbslog binkd.log
+bbslog MAX.LOG
+bbslog binkd
+bbslog binkd.ses
+bbslog x.log
+bbslog x.znt
+bbslog ./max.log
+bbslog max.log

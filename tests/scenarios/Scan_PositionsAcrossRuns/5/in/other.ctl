@@ -1,0 +1,9 @@
+asciiareafile areas.txt
+counterstyle 1
+counterlength 2
+logfile zunt.log
+uploadlog uploads.log
+debug yes
+mailerstring sent:
+bbslog new.log
+bbslog binkd.log
