@@ -158,14 +158,46 @@ Errno read_by_lines(File& file, std::uint64_t offset, const LineRules& rules, Sc
     return reader.error();
 }
 
-// Reads `n` bytes, or as many as the file still has; `got` says how many.
-Errno read_fully(File& file, char* buf, std::size_t n, std::size_t& got) {
+// Reads `n` bytes at `offset`, or as many as the file still has there.
+Errno read_part(File& file, std::uint64_t offset, char* buf, std::size_t n, std::size_t& got) {
     got = 0;
     while (got < n) {
         std::size_t part = 0;
-        if (Errno e = file.read(buf + got, n - got, part)) return e;
+        if (Errno e = file.read_at(offset + got, buf + got, n - got, part)) return e;
         if (part == 0) break;
         got += part;
+    }
+    return 0;
+}
+
+// Parts of a read smaller than this are not worth a thread of their own.
+constexpr std::size_t kReadPart = 1 << 20;
+
+// Reads `n` bytes at `offset`, or as many as the file still has there, in
+// parts read by several threads at once: copying the log out of the file
+// cache is the one thing the threads would otherwise wait for. `got` says
+// how many bytes follow one another from `buf`: a part read short ended the
+// file, and what a later part found (the log grew meanwhile) waits for the
+// next read.
+Errno read_fully(File& file, std::uint64_t offset, char* buf, std::size_t n, std::size_t& got) {
+    const std::size_t parts = std::clamp<std::size_t>(n / kReadPart, 1, reading_threads());
+    const std::size_t each = (n + parts - 1) / parts;
+    std::vector<std::size_t> part_got(parts, 0);
+    std::vector<Errno> part_error(parts, 0);
+    const auto read_one = [&](std::size_t k) {
+        const std::size_t from = k * each;
+        part_error[k] = read_part(file, offset + from, buf + from, std::min(each, n - from), part_got[k]);
+    };
+    std::vector<std::future<void>> others;
+    for (std::size_t k = 1; k < parts; ++k)
+        others.push_back(std::async(std::launch::async | std::launch::deferred, read_one, k));
+    read_one(0);
+    for (std::future<void>& other : others) other.get();
+    got = 0;
+    for (std::size_t k = 0; k < parts; ++k) {
+        if (part_error[k] != 0) return part_error[k];
+        got += part_got[k];
+        if (part_got[k] < std::min(each, n - k * each)) break;
     }
     return 0;
 }
@@ -175,7 +207,6 @@ constexpr std::size_t kBlock = 4 << 20;
 // Reads the log from `offset` to its end in blocks of whole lines.
 Errno read_log(File& file, std::uint64_t offset, std::uint64_t size, const LineRules& rules,
                ScanWork& w, TakenMark& mark) {
-    if (Errno e = file.seek(offset)) return e;
     // Room for two blocks, or for what the log still holds (and one byte to
     // meet its end): most runs read a few lines of each log.
     const std::size_t room = static_cast<std::size_t>(
@@ -190,7 +221,7 @@ Errno read_log(File& file, std::uint64_t offset, std::uint64_t size, const LineR
         }
         const std::size_t want = std::min(kBlock, room - held);
         std::size_t got = 0;
-        if (Errno e = read_fully(file, buf.get() + held, want, got)) return e;
+        if (Errno e = read_fully(file, offset + held, buf.get() + held, want, got)) return e;
         held += got;
         const bool at_end = got < want;
         const std::string_view bytes(buf.get(), held);

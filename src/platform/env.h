@@ -38,6 +38,10 @@ public:
     virtual ~File() = default;  // closes (errors ignored) when not closed yet
     // Reads up to n bytes; got == 0 with 0 returned means end of file.
     virtual Errno read(char* buf, std::size_t n, std::size_t& got) = 0;
+    // The same at `offset`, leaving the file's position alone, so that
+    // several threads may read one file at once. It leaves the last error
+    // alone too: the caller, not a reading thread, records it.
+    virtual Errno read_at(std::uint64_t offset, char* buf, std::size_t n, std::size_t& got) = 0;
     // Writes all n bytes or fails.
     virtual Errno write(const char* buf, std::size_t n) = 0;
     virtual Errno seek(std::uint64_t offset) = 0;

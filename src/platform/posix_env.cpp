@@ -49,6 +49,17 @@ public:
             if (errno != EINTR) return failed(errno);
         }
     }
+    Errno read_at(std::uint64_t offset, char* buf, std::size_t n, std::size_t& got) override {
+        got = 0;
+        for (;;) {
+            ssize_t r = ::pread(fd_, buf, n, static_cast<off_t>(offset));
+            if (r >= 0) {
+                got = static_cast<std::size_t>(r);
+                return 0;
+            }
+            if (errno != EINTR) return errno;
+        }
+    }
     Errno write(const char* buf, std::size_t n) override {
         while (n > 0) {
             ssize_t r = ::write(fd_, buf, n);

@@ -121,6 +121,20 @@ public:
         got = r;
         return 0;
     }
+    Errno read_at(std::uint64_t offset, char* buf, std::size_t n, std::size_t& got) override {
+        got = 0;
+        DWORD want = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD r = 0;
+        if (!ReadFile(h_, buf, want, &r, &at)) {
+            const DWORD e = GetLastError();
+            return e == ERROR_HANDLE_EOF ? 0 : to_errno(e);
+        }
+        got = r;
+        return 0;
+    }
     Errno write(const char* buf, std::size_t n) override {
         while (n > 0) {
             DWORD want = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);

@@ -205,20 +205,29 @@ StatUpdateResult update_stat_entry(StatTable& table, std::string_view name, cons
     const auto b = static_cast<std::size_t>(stat_bucket_of(name));
     auto& bucket = table.buckets[b];
     std::size_t slot = bucket.size();
+    // The index entry of a replaced file serves the new one: /i replaces
+    // entries of full buckets hundreds of thousands of times.
+    decltype(table.by_key)::node_type spare;
     if (slot < static_cast<std::size_t>(kStatBucketSlots)) {
         bucket.emplace_back();
     } else {
         slot = oldest_slot(bucket, now);
         const auto old = table.by_key.find(bucket[slot].key);
         if (old != table.by_key.end() && old->second.bucket == b && old->second.index == slot)
-            table.by_key.erase(old);
+            spare = table.by_key.extract(old);
     }
     StatEntry& e = bucket[slot];
     store_name(e, name);
     e.count = clamp_count(value);
     e.time = now;
     e.key = key;
-    table.by_key.emplace(key, StatTable::Place{b, slot});
+    if (spare.empty()) {
+        table.by_key.emplace(key, StatTable::Place{b, slot});
+    } else {
+        spare.key() = key;
+        spare.mapped() = StatTable::Place{b, slot};
+        table.by_key.insert(std::move(spare));
+    }
     return StatUpdateResult::recorded;
 }
 

@@ -19,6 +19,7 @@ struct MemFile : File {
         std::memcpy(buf, bytes.data() + pos, got);
         return pos += got, 0;
     }
+    Errno read_at(std::uint64_t, char*, std::size_t, std::size_t&) override { return EIO; }
     Errno write(const char* buf, std::size_t n) override { return written.append(buf, n), 0; }
     Errno seek(std::uint64_t offset) override { return pos = std::min<std::size_t>(offset, bytes.size()), 0; }
     Errno size(std::uint64_t& out) override { return out = bytes.size(), 0; }

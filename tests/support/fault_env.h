@@ -6,6 +6,7 @@
 // for the files whose path holds `full`.
 #pragma once
 
+#include <atomic>
 #include <cerrno>
 #include <map>
 #include <memory>
@@ -32,6 +33,7 @@ public:
 
     // True when this operation is the one to fail.
     bool strike() {
+        // Log reads come from several threads at once.
         if (++ops_ != fail_at_) return false;
         return fired_ = true;
     }
@@ -85,6 +87,10 @@ private:
             got = 0;
             return env_.strike() ? bad(EIO) : chk(inner_->read(buf, n, got));
         }
+        Errno read_at(std::uint64_t offset, char* buf, std::size_t n, std::size_t& got) override {
+            got = 0;
+            return env_.strike() ? EIO : inner_->read_at(offset, buf, n, got);
+        }
         Errno write(const char* buf, std::size_t n) override {
             return env_.strike() || no_room_ ? bad(ENOSPC) : chk(inner_->write(buf, n));
         }
@@ -107,8 +113,8 @@ private:
 
     Env& base_;
     long fail_at_;
-    long ops_ = 0;
-    bool fired_ = false;
+    std::atomic<long> ops_ = 0;
+    std::atomic<bool> fired_ = false;
 };
 
 }  // namespace zunt::testing
