@@ -38,6 +38,9 @@ class NoSyncFile : public zunt::File {
 public:
     explicit NoSyncFile(std::unique_ptr<zunt::File> f) : f_(std::move(f)) {}
     zunt::Errno read(char* b, std::size_t n, std::size_t& got) override { return f_->read(b, n, got); }
+    zunt::Errno read_at(std::uint64_t o, char* b, std::size_t n, std::size_t& got) override {
+        return f_->read_at(o, b, n, got);
+    }
     zunt::Errno write(const char* b, std::size_t n) override { return f_->write(b, n); }
     zunt::Errno seek(std::uint64_t o) override { return f_->seek(o); }
     zunt::Errno size(std::uint64_t& out) override { return f_->size(out); }
