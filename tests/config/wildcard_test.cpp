@@ -17,6 +17,7 @@ TEST(WildcardMatch, Table) {
         {"file?.zip", "file1.zip", true}, {"file?.zip", "file.zip", false},
         {"file?.zip", "file12.zip", false}, {"?", "", false},
         {"file[0-9].zip", "file7.zip", true}, {"file[0-9].zip", "filea.zip", false},
+        {"file[0-9].zip", "filez.zip", false},
         {"[abc]x", "bx", true},    {"[!a]x", "!x", true},       {"[!a]x", "ax", true},
         {"**", "abc", true},       {"a*", "a", true},           {"*a", "ab", false},
         {"FILE.ZIP", "file.zip", false}, {"file[1].zip", "file[1].zip", false},

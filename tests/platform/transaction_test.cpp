@@ -13,13 +13,15 @@ namespace {
 namespace fs = std::filesystem;
 using testing::slurp;
 
-const std::string kOld = "old a|old b|first\r\n", kNew = "new a|new b|first\r\nsecond\r\n";
+// The upload log is long enough that its length takes two bytes in the journal.
+const std::string kFirst = std::string(298, 'f') + "\r\n";
+const std::string kOld = "old a|old b|" + kFirst, kNew = "new a|new b|" + kFirst + "second\r\n";
 
 // Two files replaced and one appended to, in one transaction.
 struct Board {
     testing::ScratchDir dir{"transaction"};
     std::string a = dir.path("a.dat"), b = dir.path("b.dat"), up = dir.path("up.log"), jnl = dir.path("t.jnl");
-    void lay_out() { dir.write("a.dat", "old a"), dir.write("b.dat", "old b"), dir.write("up.log", "first\r\n"), fs::remove(jnl); }
+    void lay_out() { dir.write("a.dat", "old a"), dir.write("b.dat", "old b"), dir.write("up.log", kFirst), fs::remove(jnl); }
     // Prepares the three changes; true when every one was prepared.
     bool prepare(Transaction& t) const {
         const bool a_in = t.replace(a, "new a") == 0, b_in = t.replace(b, "new b") == 0;
@@ -86,7 +88,7 @@ TEST(Transaction, TornJournalIsDroppedAndAWholeOneCarriedOutOnce) {
     EXPECT_FALSE(board.leftovers());  // the last cut named every temporary file
     for (long stop_at = 1; stop_at < 12; ++stop_at) {
         board.stopped_journal();
-        board.dir.write("up.log", "first\r\nsec");  // the append was under way
+        board.dir.write("up.log", kFirst + "sec");  // the append was under way
         testing::FaultEnv stopping(default_env(), stop_at);
         CommitReport report;
         roll_forward(stopping, board.jnl, report);

@@ -31,6 +31,7 @@ void inject_every_failure(const std::vector<std::string>& args, long least_point
         SCOPED_TRACE("failing operation " + std::to_string(n) + ", console:\n" + env.err_text);
         EXPECT_TRUE(code == 0 || code == 1);
         EXPECT_TRUE(code != 1 || env.err_text.find("\n  ") != std::string::npos) << "a stop says why";
+        EXPECT_TRUE(code == 1 || env.err_text.find("Couldn't save") == std::string::npos) << "nothing saved: exit 1";
         const Files after = snapshot(box, old_files);
         EXPECT_EQ(damage(old_files, after, &new_files), "");
         // The next run mends everything: nothing lost, nothing counted twice.
