@@ -1,6 +1,9 @@
 // A stretch of a log: reading only the lines that hold a wanted text must
-// give exactly what reading every line gives.
+// give exactly what reading every line gives, and so must reading the log
+// from its file in pieces of any size by several threads.
 #include "fuzz_util.h"
+
+#include "logscan/log_pieces.h"
 
 static std::string describe(const zunt::Stretch& s) {
     std::string d = s.text + (s.ended ? "|ended|" : "||") + (s.has_last ? std::to_string(s.last.offset) + s.last.text : "");
@@ -8,7 +11,19 @@ static std::string describe(const zunt::Stretch& s) {
     return d;
 }
 
+// What stretches gave one after the other, whatever their number.
+struct Taken {
+    std::string takings, last;
+    void add(const zunt::Stretch& s) {
+        for (const auto& t : s.takings) takings += std::to_string(int(t.kind)) + ":" + s.text.substr(t.begin, t.end - t.begin) + "\n";
+        if (s.has_last) last = std::to_string(s.last.offset) + ":" + s.last.text;
+    }
+};
+
 ZUNT_FUZZ {
+    const PieceShape shape{fdp.ConsumeIntegralInRange<std::size_t>(1, 40), fdp.ConsumeIntegralInRange<std::size_t>(1, 4),
+                           fdp.ConsumeIntegralInRange<std::size_t>(1, 300)};
+    const std::uint64_t size_guess = fdp.ConsumeIntegralInRange<std::uint64_t>(0, 600);
     auto part = parts(fdp, 4);
     ControlSettings settings;
     settings.ignore_paths = {"d:\\ignored\\"};
@@ -21,4 +36,11 @@ ZUNT_FUZZ {
     read_lines_of(part[0], 7, rules, all);
     read_bytes(part[0], 7, rules, skimmed);
     require(describe(all) == describe(skimmed));
+
+    std::unique_ptr<File> file;
+    require(default_env().open(put_file("pieces.log", "012345\n" + part[0]), Access::read, Share::deny_none, file) == 0);
+    Taken whole, pieces;
+    whole.add(all);
+    require(read_log(*file, 7, size_guess, rules, [&](const Stretch& s) { pieces.add(s); }, shape) == 0);
+    require(whole.takings == pieces.takings && whole.last == pieces.last);
 }

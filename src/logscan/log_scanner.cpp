@@ -1,17 +1,11 @@
 #include "logscan/log_scanner.h"
 
-#include <algorithm>
-#include <array>
-#include <atomic>
-#include <cstring>
-#include <functional>
-#include <future>
 #include <memory>
-#include <thread>
 
 #include "config/text_util.h"
 #include "logscan/ignored_dirs.h"
 #include "logscan/log_line.h"
+#include "logscan/log_pieces.h"
 #include "logscan/log_stretch.h"
 
 namespace zunt {
@@ -63,180 +57,6 @@ void add_takings(ScanWork& w, TakenMark& mark, const Stretch& s) {
     }
     w.downloads.append_all(batch);
     if (s.has_last) w.position = s.last;
-}
-
-// A block is cut into pieces of about this many bytes, at line ends, that
-// the threads take one after the other: a thread that is done with the
-// scan's own work takes more of them, so that no thread waits for another.
-constexpr std::size_t kPieceBytes = 256 << 10;
-
-// The threads that read pieces of a block at once: one for each core, up to
-// a few (the reading soon waits for memory, not for cores).
-std::size_t reading_threads() {
-    static const std::size_t n = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
-    return n;
-}
-
-// The blocks of a log: each block's pieces are read by several threads at
-// once while this thread adds the takings of the block before to the scan,
-// then reads pieces too. Stretches keep their room from block to block.
-class BlockReader {
-public:
-    BlockReader(const LineRules& rules, ScanWork& w, TakenMark& mark)
-        : rules_(rules), w_(w), mark_(mark) {}
-
-    // Reads whole lines standing at `offset`; true when the log ends in a
-    // block read so far, and nothing after it counts.
-    bool read(std::string_view bytes, std::uint64_t offset) {
-        std::vector<Stretch>& stretches = stretches_[next_];
-        std::vector<std::size_t>& ends = ends_[next_];
-        cut(bytes, ends);
-        if (stretches.size() < ends.size()) stretches.resize(ends.size());
-        std::atomic<std::size_t> taken{0};
-        const auto take_pieces = [&] {
-            for (std::size_t k; (k = taken++) < ends.size();) {
-                const std::size_t begin = k == 0 ? 0 : ends[k - 1];
-                read_bytes(bytes.substr(begin, ends[k] - begin), offset + begin, rules_, stretches[k]);
-            }
-        };
-        std::vector<std::future<void>> others;
-        for (std::size_t t = 1; t < reading_threads() && t < ends.size(); ++t)
-            others.push_back(std::async(std::launch::async | std::launch::deferred, take_pieces));
-        const bool ended = add_pending();
-        take_pieces();
-        for (std::future<void>& other : others) other.get();
-        pending_ = true;
-        next_ ^= 1;
-        return ended;
-    }
-
-    // Adds the takings of the last block read; true when the log ended in it.
-    bool add_pending() {
-        if (!pending_) return false;
-        pending_ = false;
-        const int last = next_ ^ 1;
-        for (std::size_t k = 0; k < ends_[last].size(); ++k) {
-            add_takings(w_, mark_, stretches_[last][k]);
-            if (stretches_[last][k].ended) return true;
-        }
-        return false;
-    }
-
-private:
-    // Where each piece of `bytes` ends: after the first line end at or past
-    // every kPieceBytes, the last piece ending with the bytes.
-    static void cut(std::string_view bytes, std::vector<std::size_t>& ends) {
-        ends.clear();
-        for (std::size_t at = kPieceBytes; at < bytes.size(); at = ends.back() + kPieceBytes) {
-            const std::size_t lf = bytes.find('\n', at - 1);
-            if (lf == std::string_view::npos || lf + 1 >= bytes.size()) break;
-            ends.push_back(lf + 1);
-        }
-        ends.push_back(bytes.size());
-    }
-
-    const LineRules& rules_;
-    ScanWork& w_;
-    TakenMark& mark_;
-    std::array<std::vector<Stretch>, 2> stretches_;
-    std::array<std::vector<std::size_t>, 2> ends_;
-    int next_ = 0;
-    bool pending_ = false;
-};
-
-// Reads lines straight from the file, a bounded number of takings at a
-// time: for a log with a line longer than the room for two blocks.
-Errno read_by_lines(File& file, std::uint64_t offset, const LineRules& rules, ScanWork& w,
-                    TakenMark& mark) {
-    LineReader reader(file, 0);
-    if (Errno e = reader.seek(offset)) return e;
-    for (bool more = true; more;) {
-        Stretch s;
-        more = read_stretch(reader, rules, s, 4096);
-        add_takings(w, mark, s);
-    }
-    return reader.error();
-}
-
-// Reads `n` bytes at `offset`, or as many as the file still has there.
-Errno read_part(File& file, std::uint64_t offset, char* buf, std::size_t n, std::size_t& got) {
-    got = 0;
-    while (got < n) {
-        std::size_t part = 0;
-        if (Errno e = file.read_at(offset + got, buf + got, n - got, part)) return e;
-        if (part == 0) break;
-        got += part;
-    }
-    return 0;
-}
-
-// Parts of a read smaller than this are not worth a thread of their own.
-constexpr std::size_t kReadPart = 1 << 20;
-
-// Reads `n` bytes at `offset`, or as many as the file still has there, in
-// parts read by several threads at once: copying the log out of the file
-// cache is the one thing the threads would otherwise wait for. `got` says
-// how many bytes follow one another from `buf`: a part read short ended the
-// file, and what a later part found (the log grew meanwhile) waits for the
-// next read.
-Errno read_fully(File& file, std::uint64_t offset, char* buf, std::size_t n, std::size_t& got) {
-    const std::size_t parts = std::clamp<std::size_t>(n / kReadPart, 1, reading_threads());
-    const std::size_t each = (n + parts - 1) / parts;
-    std::vector<std::size_t> part_got(parts, 0);
-    std::vector<Errno> part_error(parts, 0);
-    const auto read_one = [&](std::size_t k) {
-        const std::size_t from = k * each;
-        part_error[k] = read_part(file, offset + from, buf + from, std::min(each, n - from), part_got[k]);
-    };
-    std::vector<std::future<void>> others;
-    for (std::size_t k = 1; k < parts; ++k)
-        others.push_back(std::async(std::launch::async | std::launch::deferred, read_one, k));
-    read_one(0);
-    for (std::future<void>& other : others) other.get();
-    got = 0;
-    for (std::size_t k = 0; k < parts; ++k) {
-        if (part_error[k] != 0) return part_error[k];
-        got += part_got[k];
-        if (part_got[k] < std::min(each, n - k * each)) break;
-    }
-    return 0;
-}
-
-constexpr std::size_t kBlock = 4 << 20;
-
-// Reads the log from `offset` to its end in blocks of whole lines.
-Errno read_log(File& file, std::uint64_t offset, std::uint64_t size, const LineRules& rules,
-               ScanWork& w, TakenMark& mark) {
-    // Room for two blocks, or for what the log still holds (and one byte to
-    // meet its end): most runs read a few lines of each log.
-    const std::size_t room = static_cast<std::size_t>(
-        std::clamp<std::uint64_t>(size > offset ? size - offset + 1 : 1, 1 << 16, 2 * kBlock));
-    const std::unique_ptr<char[]> buf(new char[room]);
-    BlockReader blocks(rules, w, mark);
-    std::size_t held = 0;  // the unfinished line carried over
-    for (;;) {
-        if (held == room) {  // a line longer than the room
-            if (blocks.add_pending()) return 0;
-            return read_by_lines(file, offset, rules, w, mark);
-        }
-        const std::size_t want = std::min(kBlock, room - held);
-        std::size_t got = 0;
-        if (Errno e = read_fully(file, offset + held, buf.get() + held, want, got)) return e;
-        held += got;
-        const bool at_end = got < want;
-        const std::string_view bytes(buf.get(), held);
-        const std::size_t last_lf = bytes.rfind('\n');
-        if (!at_end && last_lf == std::string_view::npos) continue;
-        const std::size_t whole = at_end ? held : last_lf + 1;
-        if (blocks.read(bytes.substr(0, whole), offset)) return 0;
-        if (at_end) {
-            blocks.add_pending();
-            return 0;
-        }
-        std::memmove(buf.get(), buf.get() + whole, held - whole);
-        held -= whole;
-        offset += whole;
-    }
 }
 
 // Drops what was taken up to and including the marked line.
@@ -315,7 +135,8 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     const LineRules rules{settings, download_tokens(settings.mailer_strings),
                           settings.upload_log_path.has_value(), whole ? &start.last.text : nullptr};
     TakenMark mark;
-    if (Errno e = read_log(*file, start.read_from, size, rules, work, mark)) {
+    const auto take = [&](const Stretch& s) { add_takings(work, mark, s); };
+    if (Errno e = read_log(*file, start.read_from, size, rules, take)) {
         // Nothing of a log that could not be read to its end is kept.
         downloads.truncate(first_download);
         env.set_last_error(e);

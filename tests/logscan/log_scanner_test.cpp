@@ -45,12 +45,11 @@ TEST_F(LogScannerTest, UnreadablePositionOrSecondNameCountsNothingAgain) {
     EXPECT_EQ(scan(default_env(), "link.log").count, 0);
 }
 
-// A log of many megabytes is read in blocks, each shared by two threads:
-// whatever stands on either side of a block's or a half's edge must count
-// exactly as in a log read line by line. The uploader is named in one half
-// and used in the next, the remembered line and the Ctrl-Z stand inside a
-// block, and a line longer than two blocks sends reading back to line by
-// line.
+// A log of many megabytes is read in pieces by several threads: whatever
+// stands on either side of a piece's or a block's edge must count exactly as
+// in a log read line by line. The uploader is named in one block and used in
+// the next, the remembered line and the Ctrl-Z stand inside a block, and a
+// line too long to hold sends reading back to line by line.
 TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
     const std::string remembered = "+ 16 Dec 04:59:11 MAX  Jane Roe U#=7 logged on", off = board("Caller logged off");
     // Before download `middle_at` stands `middle`, which a .znt names at
@@ -61,8 +60,8 @@ TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
         {60000, remembered + "\r\n", true, 60000, 120000, 120000, 1, ""},
         {30000, "\x1a", false, 0, 30000, 120000, 1, "Joe Bloggs"},
         {60000, board(std::string(9 << 20, 'x')), false, 0, 120000, 120000, 3, "Joe Bloggs"},
-        // Three blocks, the last too short to be halved: nothing of the
-        // first block's second half may be counted again with it.
+        // Three blocks, the last a few pieces: nothing of the blocks
+        // before may be counted again with it.
         {60000, off, false, 0, 185000, 185000, 4, "Joe Bloggs"},
     };
     for (const auto& c : cases) {
