@@ -1,4 +1,5 @@
 #include "logscan/log_line.h"
+#include "logscan/text_finder.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,28 @@ TEST(LogLine, FindTokenAgreesWithAPlainSearch) {
     }
     EXPECT_EQ(download_tokens({}), (std::vector<std::string>{"DL-"}));
     EXPECT_EQ(download_tokens({"", "sent:", "DL-"}), (std::vector<std::string>{"sent:", "DL-"}));
+}
+
+// Looking for several texts at once gives the first place of any, as plain
+// searches for each would, with the vectors of either width: runs of
+// places a step long and the places left after the last whole step.
+TEST(LogLine, FindAnyAgreesWithPlainSearches) {
+    const std::vector<std::string> texts = {"DL-", "sent:", "Sent-", "-", "ss:", "::", "aa", "0123456789abcdefXYZ-"};
+    const std::string bytes = "DLsent:-S a\n";
+    std::mt19937 rng(5);
+    for (int round = 0; round < 4000; ++round) {
+        std::string line(rng() % 420, ' ');
+        for (char& c : line) c = bytes[rng() % bytes.size()];
+        std::vector<std::string_view> wanted;
+        for (unsigned n = 1 + rng() % 4; n > 0; --n) wanted.push_back(texts[rng() % texts.size()]);
+        const TextSet set = text_set(wanted);
+        for (std::size_t from = 0; from <= line.size() + 1; from += 1 + rng() % 40) {
+            std::size_t plain = std::string_view::npos;
+            for (std::string_view t : wanted) plain = std::min(plain, std::string_view(line).find(t, from));
+            ASSERT_EQ(find_any(set, line, from), plain) << line << " from " << from;
+            ASSERT_EQ(find_any_narrow(set, line, from), plain) << line << " from " << from;
+        }
+    }
 }
 
 }  // namespace
