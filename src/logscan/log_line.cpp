@@ -93,9 +93,9 @@ bool is_excluded_file(std::string_view name, std::string_view ext) {
 }
 
 LineDownload find_download(std::string_view line, const std::vector<std::string>& tokens,
-                           std::string& path) {
+                           std::string& path, std::size_t from) {
     for (const std::string& token : tokens) {
-        std::size_t pos = find_token_from(line, token, 0);
+        std::size_t pos = find_token_from(line, token, from);
         if (pos == std::string_view::npos) continue;
         // Only the first token found counts, whatever its file turns out to be.
         std::string_view word = path_word(line, pos, token.size());

@@ -28,9 +28,10 @@ enum class LineDownload {
 };
 
 // Looks for a sent file in `line`. For `listed` and `counted`, `path` is the
-// file's lower-cased path.
+// file's lower-cased path. No token begins before `from`: the caller has
+// looked there already.
 LineDownload find_download(std::string_view line, const std::vector<std::string>& tokens,
-                           std::string& path);
+                           std::string& path, std::size_t from = 0);
 
 // Whether the name and extension (lower case, extension with its dot) are on
 // the built-in lists of things mailers report that are not files of the board.

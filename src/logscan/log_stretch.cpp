@@ -10,13 +10,14 @@ namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
 
+// Reads what `line` gives. No wanted text begins before `from`.
 void read_line_takings(const LineRules& rules, std::string_view line, std::string& path,
-                       Stretch& out) {
+                       Stretch& out, std::size_t from = 0) {
     if (rules.uploads) {
-        if (line.find("U#=") != std::string::npos) out.take(Stretch::Kind::uploader, uploader_of(line));
-        if (line.find("UL-") != std::string::npos) out.take(Stretch::Kind::upload, line);
+        if (line.find("U#=", from) != std::string::npos) out.take(Stretch::Kind::uploader, uploader_of(line));
+        if (line.find("UL-", from) != std::string::npos) out.take(Stretch::Kind::upload, line);
     }
-    LineDownload d = find_download(line, rules.tokens, path);
+    LineDownload d = find_download(line, rules.tokens, path, from);
     if (d == LineDownload::listed) out.take(Stretch::Kind::download, path);
     if (d == LineDownload::counted) out.take(Stretch::Kind::counted, path);
 }
@@ -44,12 +45,13 @@ void read_in_pieces(std::string_view bytes, std::uint64_t offset, std::size_t be
     read_stretch(reader, rules, s, kNone);
 }
 
-// Reads the whole line [begin, lf], its LF at `lf`, as line by line reading would.
-void read_whole_line(std::string_view bytes, std::uint64_t offset, std::size_t begin,
+// Reads the whole line [begin, lf], its LF at `lf`, as line by line reading
+// would; the first wanted text in it begins at `at`.
+void read_whole_line(std::string_view bytes, std::uint64_t offset, std::size_t begin, std::size_t at,
                      std::size_t lf, const LineRules& rules, std::string& path, Stretch& s) {
     if (is_short(begin, lf)) {
         const std::string_view line = short_line(bytes, begin, lf);
-        if (!line.empty()) read_line_takings(rules, line, path, s);
+        if (!line.empty()) read_line_takings(rules, line, path, s, at - begin);
         if (rules.sought && line == *rules.sought) s.take(Stretch::Kind::match, {});
         return;
     }
@@ -106,7 +108,7 @@ void skim_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& r
     std::string path;
     for (std::size_t at = find_any(wanted, lines, 0); at != kNone;) {
         const std::size_t lf = lines.find('\n', at);
-        read_whole_line(lines, offset, line_begin(lines, at), lf, rules, path, s);
+        read_whole_line(lines, offset, line_begin(lines, at), at, lf, rules, path, s);
         at = find_any(wanted, lines, lf + 1);
     }
     find_last_line(bytes, offset, whole, rules, s);
