@@ -9,6 +9,7 @@ namespace zunt {
 namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
+constexpr std::string_view kCtrlZText = "\x1a";
 
 // Reads what `line` gives. No wanted text begins before `from`.
 void read_line_takings(const LineRules& rules, std::string_view line, std::string& path,
@@ -97,27 +98,40 @@ std::vector<std::string_view> wanted_texts(const LineRules& rules) {
     return texts;
 }
 
-// read_bytes for stretches with no Ctrl-Z and a line sought that is not
-// empty: the wanted texts are looked for all at once through the whole
+// Reads [from, end of bytes) line by line, as line by line reading reads it:
+// for the line in which a Ctrl-Z ends the log, and for the unfinished line
+// at the end, of which only the whole pieces of a long one are read.
+void read_rest(std::string_view bytes, std::uint64_t offset, std::size_t from, const LineRules& rules,
+               Stretch& s) {
+    LineReader reader(bytes.substr(from), offset + from);
+    read_stretch(reader, rules, s, kNone);
+    s.ended = reader.offset() < offset + bytes.size();
+}
+
+// read_bytes for a line sought that is not empty: the wanted texts and the
+// Ctrl-Z that ends a log are looked for all at once through the whole
 // stretch, and only the lines that hold one are read.
 void skim_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& rules, Stretch& s) {
     const std::size_t last_lf = bytes.rfind('\n');
     const std::size_t whole = last_lf == kNone ? 0 : last_lf + 1;
     const std::string_view lines = bytes.substr(0, whole);
-    const TextSet wanted = text_set(wanted_texts(rules));
+    std::vector<std::string_view> texts = wanted_texts(rules);
+    texts.push_back(kCtrlZText);
+    const TextSet wanted = text_set(texts);
     std::string path;
     for (std::size_t at = find_any(wanted, lines, 0); at != kNone;) {
-        const std::size_t lf = lines.find('\n', at);
-        read_whole_line(lines, offset, line_begin(lines, at), at, lf, rules, path, s);
+        const std::size_t begin = line_begin(lines, at), lf = lines.find('\n', at);
+        // No wanted text, so no Ctrl-Z either, stands before `at`.
+        if (lines.substr(at, lf - at).find(kCtrlZText[0]) != kNone) {
+            find_last_line(bytes, offset, begin, rules, s);
+            read_rest(bytes, offset, begin, rules, s);
+            return;
+        }
+        read_whole_line(lines, offset, begin, at, lf, rules, path, s);
         at = find_any(wanted, lines, lf + 1);
     }
     find_last_line(bytes, offset, whole, rules, s);
-    // What follows the last LF is a line its writer has not finished. It is
-    // left for the next run, but for the whole pieces of a long one.
-    if (whole < bytes.size()) {
-        LineReader reader(bytes.substr(whole), offset + whole);
-        read_stretch(reader, rules, s, kNone);
-    }
+    if (whole < bytes.size()) read_rest(bytes, offset, whole, rules, s);
 }
 
 }  // namespace
@@ -160,7 +174,7 @@ void read_lines_of(std::string_view bytes, std::uint64_t offset, const LineRules
 
 void read_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& rules, Stretch& s) {
     // Every empty line equals an empty line sought.
-    if ((rules.sought && rules.sought->empty()) || bytes.find('\x1a') != kNone) {
+    if (rules.sought && rules.sought->empty()) {
         read_lines_of(bytes, offset, rules, s);
         return;
     }

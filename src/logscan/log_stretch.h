@@ -60,9 +60,9 @@ bool read_stretch(LineReader& reader, const LineRules& rules, Stretch& out, std:
 // line after the other.
 void read_lines_of(std::string_view bytes, std::uint64_t offset, const LineRules& rules, Stretch& s);
 
-// The same as read_lines_of. When no Ctrl-Z ends the log in the stretch,
-// only the lines that hold a download token, an upload mark or the line
-// sought are read: no other line can give anything.
+// The same as read_lines_of, but only the lines that hold a download token,
+// an upload mark, the line sought or a Ctrl-Z are read: no other line can
+// give anything.
 void read_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& rules, Stretch& s);
 
 }  // namespace zunt
