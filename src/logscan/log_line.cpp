@@ -31,17 +31,59 @@ std::string_view clip(std::string_view line, std::size_t from, std::size_t to) {
     return line.substr(from, to - from);
 }
 
+// Where the word starting at `start` ends: at the first blank or LF, or at
+// the end of the line. Sixteen bytes are looked at together: this runs for
+// every download of a log.
+std::size_t word_end(std::string_view line, std::size_t start) {
+    const Bytes16 blank = sixteen_of(' '), lf = sixteen_of('\n');
+    std::size_t end = start;
+    for (; line.size() - end >= 16; end += 16) {
+        Bytes16 v;
+        std::memcpy(&v, line.data() + end, 16);
+        const auto stops = (v == blank) | (v == lf);
+        std::uint64_t half[2];
+        std::memcpy(half, &stops, 16);
+        if (half[0] != 0) return end + static_cast<std::size_t>(__builtin_ctzll(half[0])) / 8;
+        if (half[1] != 0) return end + 8 + static_cast<std::size_t>(__builtin_ctzll(half[1])) / 8;
+    }
+    while (end < line.size() && line[end] != ' ' && line[end] != '\n') ++end;
+    return end;
+}
+
+// What a download's file is: `path` gets its path lower-cased; the file's name
+// and extension (with its dot) are views into `path`.
+struct FileParts {
+    std::string_view name, ext;
+};
+
 // The path word of a token found at `token_pos`: the word after the first
 // blank at or after the token's last character. Searching from the token's
 // own place (not from the board log's message column) keeps mailer lines
-// whose token stands further right, such as binkd's, working.
-std::string_view path_word(std::string_view line, std::size_t token_pos, std::size_t token_len) {
-    std::size_t blank = line.find(' ', token_pos + token_len - 1);
-    if (blank == std::string_view::npos) return {};
-    // A plain loop: find_first_of asks memchr about every byte of the path.
-    std::size_t start = blank + 1, end = start;
-    while (end < line.size() && line[end] != ' ' && line[end] != '\n') ++end;
-    return clip(line, start, end);
+// whose token stands further right, such as binkd's, working. False when
+// there is no such word. The word is lower-cased into `path` while the
+// start of its name (after the last separator, past a drive) and its last
+// dot are noted, in one pass.
+bool take_path_word(std::string_view line, std::size_t token_pos, std::size_t token_len,
+                    std::string& path, FileParts& parts) {
+    const std::size_t blank = line.find(' ', token_pos + token_len - 1);
+    if (blank == std::string_view::npos) return false;
+    const std::size_t start = blank + 1, n = word_end(line, start) - start;
+    if (n == 0) return false;
+    path.resize(n);
+    const char* in = line.data() + start;
+    const std::size_t root = n >= 2 && in[1] == ':' ? 2 : 0;
+    std::size_t name = root, dot = std::string_view::npos;
+    for (std::size_t i = 0; i < n; ++i) {
+        char c = in[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        path[i] = c;
+        if ((c == '\\' || c == '/') && i >= root) name = i + 1;
+        if (c == '.') dot = i;
+    }
+    const std::string_view p = path;
+    if (dot == std::string_view::npos || dot < name) dot = n;
+    parts = {p.substr(name, dot - name), p.substr(dot)};
+    return true;
 }
 
 }  // namespace
@@ -54,18 +96,26 @@ std::size_t find_token_from(std::string_view text, std::string_view token, std::
     const std::size_t places = text.size() - k;  // a match begins before this
     const char* p = text.data();
     const Bytes16 first = sixteen_of(token[0]), last = sixteen_of(token[k]);
-    std::size_t i = from;
-    for (; i + 16 <= places; i += 16) {
+    // The first match among the sixteen places from `i`, or npos.
+    const auto sixteen_from = [&](std::size_t i) {
         Bytes16 a, b;
         std::memcpy(&a, p + i, 16);
         std::memcpy(&b, p + i + k, 16);
         const auto hits = (a == first) & (b == last);
         std::uint64_t half[2];
         std::memcpy(half, &hits, 16);
-        if ((half[0] | half[1]) == 0) continue;
-        for (std::size_t j = 0; j < 16; ++j)
-            if (hits[j] && std::memcmp(p + i + j, token.data(), n) == 0) return i + j;
-    }
+        if ((half[0] | half[1]) != 0)
+            for (std::size_t j = 0; j < 16; ++j)
+                if (hits[j] && std::memcmp(p + i + j, token.data(), n) == 0) return i + j;
+        return std::string_view::npos;
+    };
+    std::size_t i = from;
+    for (; i + 16 <= places; i += 16)
+        if (const std::size_t at = sixteen_from(i); at != std::string_view::npos) return at;
+    // The places left are the last sixteen's end, looked at again from
+    // further back where the text is long enough: the places before `i`
+    // hold no match, so the first match there is the first after `i`.
+    if (i < places && places - from >= 16) return sixteen_from(places - 16);
     for (; i < places; ++i)
         if (p[i] == token[0] && std::memcmp(p + i, token.data(), n) == 0) return i;
     return std::string_view::npos;
@@ -95,22 +145,13 @@ bool is_excluded_file(std::string_view name, std::string_view ext) {
 LineDownload find_download(std::string_view line, const std::vector<std::string>& tokens,
                            std::string& path, std::size_t from) {
     for (const std::string& token : tokens) {
-        std::size_t pos = find_token_from(line, token, from);
+        const std::size_t pos = find_token_from(line, token, from);
         if (pos == std::string_view::npos) continue;
         // Only the first token found counts, whatever its file turns out to be.
-        std::string_view word = path_word(line, pos, token.size());
-        if (word.empty()) return LineDownload::none;
-        // Worked on in `path` itself: this runs for every download of a log.
-        path.assign(word);
-        to_lower_ascii(path);
-        const std::string_view p = path;
-        const std::size_t name_start = path_name_start(p);
-        const std::string_view file = p.substr(name_start);
-        const std::size_t dot = file.rfind('.');
-        const std::string_view name = file.substr(0, dot);
-        const std::string_view ext = dot == std::string_view::npos ? std::string_view() : file.substr(dot);
-        if (is_excluded_file(name, ext)) return LineDownload::excluded;
-        return ext == ".tic" ? LineDownload::listed : LineDownload::counted;
+        FileParts file;
+        if (!take_path_word(line, pos, token.size(), path, file)) return LineDownload::none;
+        if (is_excluded_file(file.name, file.ext)) return LineDownload::excluded;
+        return file.ext == ".tic" ? LineDownload::listed : LineDownload::counted;
     }
     return LineDownload::none;
 }
