@@ -1,5 +1,6 @@
 #include "logscan/log_line.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -32,22 +33,9 @@ std::string_view clip(std::string_view line, std::size_t from, std::size_t to) {
 }
 
 // Where the word starting at `start` ends: at the first blank or LF, or at
-// the end of the line. Sixteen bytes are looked at together: this runs for
-// every download of a log.
+// the end of the line.
 std::size_t word_end(std::string_view line, std::size_t start) {
-    const Bytes16 blank = sixteen_of(' '), lf = sixteen_of('\n');
-    std::size_t end = start;
-    for (; line.size() - end >= 16; end += 16) {
-        Bytes16 v;
-        std::memcpy(&v, line.data() + end, 16);
-        const auto stops = (v == blank) | (v == lf);
-        std::uint64_t half[2];
-        std::memcpy(half, &stops, 16);
-        if (half[0] != 0) return end + static_cast<std::size_t>(__builtin_ctzll(half[0])) / 8;
-        if (half[1] != 0) return end + 8 + static_cast<std::size_t>(__builtin_ctzll(half[1])) / 8;
-    }
-    while (end < line.size() && line[end] != ' ' && line[end] != '\n') ++end;
-    return end;
+    return std::min(find_either(line, start, ' ', '\n'), line.size());
 }
 
 // What a download's file is: `path` gets its path lower-cased; the file's name

@@ -25,8 +25,7 @@ void read_line_takings(const LineRules& rules, std::string_view line, std::strin
 
 // Where the line holding `at` begins.
 std::size_t line_begin(std::string_view bytes, std::size_t at) {
-    if (at == 0) return 0;
-    const std::size_t lf = bytes.rfind('\n', at - 1);
+    const std::size_t lf = find_last_before(bytes, at, '\n');
     return lf == kNone ? 0 : lf + 1;
 }
 
@@ -120,9 +119,10 @@ void skim_bytes(std::string_view bytes, std::uint64_t offset, const LineRules& r
     const TextSet wanted = text_set(texts);
     std::string path;
     for (std::size_t at = find_any(wanted, lines, 0); at != kNone;) {
-        const std::size_t begin = line_begin(lines, at), lf = lines.find('\n', at);
-        // No wanted text, so no Ctrl-Z either, stands before `at`.
-        if (lines.substr(at, lf - at).find(kCtrlZText[0]) != kNone) {
+        // No wanted text, so no Ctrl-Z either, stands before `at`; the
+        // line ends where the first LF or Ctrl-Z after it stands.
+        const std::size_t begin = line_begin(lines, at), lf = find_either(lines, at, '\n', kCtrlZText[0]);
+        if (lines[lf] != '\n') {
             find_last_line(bytes, offset, begin, rules, s);
             read_rest(bytes, offset, begin, rules, s);
             return;

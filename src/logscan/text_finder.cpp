@@ -1,5 +1,6 @@
 #include "logscan/text_finder.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -126,6 +127,40 @@ std::size_t find_any_narrow(const TextSet& set, std::string_view text, std::size
     std::size_t at;
     if (settled(set, text, from, at)) return at;
     return find_with<Bytes16>(set, text, from);
+}
+
+std::size_t find_either(std::string_view text, std::size_t from, char a, char b) {
+    const Bytes16 va = sixteen_of(a), vb = sixteen_of(b);
+    std::size_t i = from;
+    for (; i + 16 <= text.size(); i += 16) {
+        Bytes16 v;
+        std::memcpy(&v, text.data() + i, 16);
+        const auto found = (v == va) | (v == vb);
+        std::uint64_t half[2];
+        std::memcpy(half, &found, 16);
+        if (half[0] != 0) return i + static_cast<std::size_t>(__builtin_ctzll(half[0])) / 8;
+        if (half[1] != 0) return i + 8 + static_cast<std::size_t>(__builtin_ctzll(half[1])) / 8;
+    }
+    for (; i < text.size(); ++i)
+        if (text[i] == a || text[i] == b) return i;
+    return kNone;
+}
+
+std::size_t find_last_before(std::string_view text, std::size_t before, char c) {
+    const Bytes16 vc = sixteen_of(c);
+    std::size_t i = std::min(before, text.size());
+    for (; i >= 16; i -= 16) {
+        Bytes16 v;
+        std::memcpy(&v, text.data() + i - 16, 16);
+        const auto found = v == vc;
+        std::uint64_t half[2];
+        std::memcpy(half, &found, 16);
+        if (half[1] != 0) return i - 16 + 8 + 7 - static_cast<std::size_t>(__builtin_clzll(half[1])) / 8;
+        if (half[0] != 0) return i - 16 + 7 - static_cast<std::size_t>(__builtin_clzll(half[0])) / 8;
+    }
+    while (i > 0)
+        if (text[--i] == c) return i;
+    return kNone;
 }
 
 }  // namespace zunt

@@ -38,4 +38,13 @@ std::size_t find_any(const TextSet& set, std::string_view text, std::size_t from
 // without wider vectors.
 std::size_t find_any_narrow(const TextSet& set, std::string_view text, std::size_t from);
 
+// Where the first `a` or `b` at or after `from` stands in `text` (npos
+// when neither does), sixteen bytes at a time: for a line's end or a
+// word's end, which the log scan looks for at every download.
+std::size_t find_either(std::string_view text, std::size_t from, char a, char b);
+
+// Where the last `c` before `before` stands in `text` (npos when none does),
+// sixteen bytes at a time going back: for the start of a found line.
+std::size_t find_last_before(std::string_view text, std::size_t before, char c);
+
 }  // namespace zunt

@@ -31,7 +31,8 @@ TEST(LogLine, FindTokenAgreesWithAPlainSearch) {
 
 // Looking for several texts at once gives the first place of any, as plain
 // searches for each would, with the vectors of either width: runs of
-// places a step long and the places left after the last whole step.
+// places a step long and the places left after the last whole step. So do
+// the searches for either of two bytes and for a byte going back.
 TEST(LogLine, FindAnyAgreesWithPlainSearches) {
     const std::vector<std::string> texts = {"DL-", "sent:", "Sent-", "-", "ss:", "::", "aa", "0123456789abcdefXYZ-"};
     const std::string bytes = "DLsent:-S a\n";
@@ -47,6 +48,9 @@ TEST(LogLine, FindAnyAgreesWithPlainSearches) {
             for (std::string_view t : wanted) plain = std::min(plain, std::string_view(line).find(t, from));
             ASSERT_EQ(find_any(set, line, from), plain) << line << " from " << from;
             ASSERT_EQ(find_any_narrow(set, line, from), plain) << line << " from " << from;
+            const std::string_view v = line;
+            ASSERT_EQ(find_either(v, from, ':', '\n'), std::min(v.find(':', from), v.find('\n', from)));
+            ASSERT_EQ(find_last_before(v, from, 'S'), from == 0 ? std::string_view::npos : v.rfind('S', from - 1));
         }
     }
 }
