@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zunt {
@@ -17,6 +20,19 @@ inline Bytes16 sixteen_of(char c) {
     Bytes16 v = {};
     v += static_cast<unsigned char>(c);
     return v;
+}
+
+// What comparing two Bytes16 gives: all ones in each byte that is equal.
+using Mask16 = decltype(std::declval<Bytes16>() == std::declval<Bytes16>());
+
+// The marked bytes of a comparison as sixteen bits, bit i for byte i: the
+// top bit of each byte multiplied into the top byte of its half.
+inline std::uint32_t marks_of(Mask16 m) {
+    std::uint64_t half[2];
+    std::memcpy(half, &m, 16);
+    constexpr std::uint64_t kTop = 0x8080808080808080ull, kGather = 0x0002040810204081ull;
+    return static_cast<std::uint32_t>(((half[0] & kTop) * kGather) >> 56 |
+                                      ((half[1] & kTop) * kGather) >> 56 << 8);
 }
 
 // The texts looked for. The pass compares each text's first byte and its
