@@ -20,6 +20,7 @@ struct ScanWork {
     std::string uploader;  // from this log's last "U#=" line
     std::vector<std::string> uploads;
     long count = 0;
+    std::vector<std::string_view> batch;  // room kept from stretch to stretch
 };
 
 // How much a scan had taken when it read a line equal to the one it looks
@@ -34,7 +35,8 @@ struct TakenMark {
 
 // Adds a stretch's takings to the scan, as if its lines were read now.
 void add_takings(ScanWork& w, TakenMark& mark, const Stretch& s) {
-    std::vector<std::string_view> batch;
+    std::vector<std::string_view>& batch = w.batch;
+    batch.clear();
     for (const Stretch::Taking& t : s.takings) {
         const std::string_view text = std::string_view(s.text).substr(t.begin, t.end - t.begin);
         switch (t.kind) {
@@ -129,7 +131,7 @@ ScanResult scan_log(Env& env, const ControlSettings& settings, ActivityLog& log,
     LineReader reader(*file);
     ScanStart start = check_remembered_line(log, reader, size, remembered);
     IgnoredDirs ignored(env, settings.ignore_paths);
-    ScanWork work{downloads, ignored, start.last, {}, {}, 0};
+    ScanWork work{downloads, ignored, start.last, {}, {}, 0, {}};
     const std::size_t first_download = downloads.size();
     const bool whole = start.kind == ScanStartKind::from_start;
     const LineRules rules{settings, download_tokens(settings.mailer_strings),
