@@ -184,6 +184,7 @@ void drop_tic_companions(DownloadSeq& list, bool tic_before) {
     // file right after a download named "*.tic" is left out (the ".tic"
     // itself stays), otherwise a file right before a path holding ".tic".
     const std::vector<bool> tic = per_path(list, tic_before ? is_tic_file : holds_tic);
+    if (std::find(tic.begin(), tic.end(), true) == tic.end()) return;  // most runs: nothing to drop
     std::vector<bool> keep(list.size(), true);
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (tic_before) {
@@ -197,6 +198,7 @@ void drop_tic_companions(DownloadSeq& list, bool tic_before) {
 
 void drop_tic_files(DownloadSeq& list) {
     const std::vector<bool> tic = per_path(list, holds_tic);
+    if (std::find(tic.begin(), tic.end(), true) == tic.end()) return;
     std::vector<bool> keep(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) keep[i] = !tic[list.id(i)];
     list.keep_if(keep);
