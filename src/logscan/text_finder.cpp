@@ -27,9 +27,6 @@ bool any_begins_at(const TextSet& set, std::string_view text, std::size_t at) {
 // stay in registers and the step's one test for a hit serves them all.
 constexpr std::size_t kRuns = 4;
 
-// The search, written once for vectors of sixteen bytes and of thirty-two.
-// Everything it uses is inlined, so that the wide search is compiled for
-// the wide instructions throughout.
 // Into `v`, not returned: a wide vector returned by value would change the
 // calling convention between the two widths.
 template <class V>
@@ -37,6 +34,9 @@ template <class V>
     std::memcpy(&v, p, sizeof v);
 }
 
+// The search, written once for vectors of sixteen bytes and of thirty-two.
+// Everything it uses is inlined, so that the wide search is compiled for
+// the wide instructions throughout.
 template <class V>
 [[gnu::always_inline]] inline std::size_t find_with(const TextSet& set, std::string_view text,
                                                     std::size_t from) {
