@@ -133,8 +133,7 @@ private:
     // log for this run; what later pieces found (the log grew meanwhile)
     // waits for the next.
     Step hand_on() {
-        if (!pending_) return Step::more;
-        pending_ = false;
+        if (!pending_) return Step::more;  // no block read yet
         const Block& b = blocks_[next_ ^ 1];
         for (std::size_t k = 0; k < b.count; ++k) {
             const Piece& p = b.pieces[k];
@@ -180,7 +179,7 @@ private:
     std::array<std::unique_ptr<char[]>, 4> buffers_;  // one for each reading thread
     std::array<Block, 2> blocks_;
     int next_ = 0;
-    bool pending_ = false;
+    bool pending_ = false;  // a block was read, and the last one read waits to be handed on
     std::string line_;  // the line begun in the pieces handed on, not yet ended
     std::uint64_t line_at_;
     Stretch line_stretch_;

@@ -55,8 +55,10 @@ TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
     // Before download `middle_at` stands `middle`, which a .znt names at
     // another offset when `remember`; of `total` downloads [first, end) are
     // taken, and `uploads` are copied, by `by`.
-    const struct { long middle_at; std::string middle; bool remember; long first, end, total; int uploads; const char* by; } cases[] = {
+    const struct { long middle_at; std::string middle; bool remember; long first, end, total; int uploads; const char* by; std::size_t read_parts = 0; } cases[] = {
         {60000, off, false, 0, 120000, 120000, 3, "Joe Bloggs"},
+        // The disk gives a piece in parts.
+        {60000, off, false, 0, 120000, 120000, 3, "Joe Bloggs", 1000},
         {60000, remembered + "\r\n", true, 60000, 120000, 120000, 1, ""},
         {30000, "\x1a", false, 0, 30000, 120000, 1, "Joe Bloggs"},
         {60000, board(std::string(9 << 20, 'x')), false, 0, 120000, 120000, 3, "Joe Bloggs"},
@@ -77,7 +79,9 @@ TEST_F(LogScannerTest, LogsOfManyBlocksReadAsOneLog) {
         for (int u = 0; u < c.uploads; ++u) uploads += "16 Dec 04:59:11 UL: d:\\up\\x.zip (by " + std::string(c.by) + ")\r\n";
         dir.write("max.log", log), dir.write("uploads.log", "");
         dir.write("max.znt", c.remember ? encode_scan_position({1, remembered}) : "");
-        EXPECT_EQ(scan(default_env(), "max.log").count, c.end - c.first) << c.total << c.middle.size();
+        testing::FaultEnv in_parts(default_env());
+        in_parts.read_parts = c.read_parts;
+        EXPECT_EQ(scan(in_parts, "max.log").count, c.end - c.first) << c.total << c.middle.size();
         ActivityLog alog;
         Transaction changes(default_env(), dir.path("zunt.jnl"));
         stage_scan_positions(changes, alog, staging, settings.upload_log_path, downloads);

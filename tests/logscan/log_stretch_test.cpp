@@ -32,7 +32,8 @@ std::string random_line(std::mt19937& rng) {
 }
 
 // Reading only the lines with a token gives exactly what reading every
-// line gives: the same takings, the same last line, the same end.
+// line gives: the same takings, the same last line, the same end, also
+// where a Ctrl-Z ends the log.
 TEST(LogStretch, SkimmingAgreesWithReadingEveryLine) {
     ControlSettings settings;
     settings.ignore_paths = {"c:\\x\\"};
@@ -46,6 +47,7 @@ TEST(LogStretch, SkimmingAgreesWithReadingEveryLine) {
         std::string bytes;
         for (unsigned n = rng() % 12; n > 0; --n) bytes += random_line(rng) + (rng() % 4 ? "\r\n" : "\n");
         if (rng() % 3 == 0) bytes += random_line(rng);  // unfinished
+        if (rng() % 8 == 0) bytes.insert(rng() % (bytes.size() + 1), 1, '\x1a');  // the log ends there
         const std::uint64_t offset = rng() % 1000;
         Stretch lines, skimmed;
         read_lines_of(bytes, offset, all_rules[round % 4], lines);

@@ -3,9 +3,11 @@
 // link) and makes exactly the Nth of them fail. Console output is captured.
 // Faults of a whole kind can be planted too: every rename failing, renames
 // that cannot leave their directory (as between file systems), a full disk
-// for the files whose path holds `full`.
+// for the files whose path holds `full`, reads at an offset that give at
+// most `read_parts` bytes at a time.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <map>
@@ -25,6 +27,7 @@ public:
     std::string out_text, err_text;
     bool renames_fail = false, renames_stay_in_directory = false;
     std::string full;
+    std::size_t read_parts = 0;
     // The run lock is never struck; it looks held by another run for
     // `lock_busy_polls` tries, and sleeping only adds up the time asked for.
     int lock_busy_polls = 0;
@@ -89,6 +92,7 @@ private:
         }
         Errno read_at(std::uint64_t offset, char* buf, std::size_t n, std::size_t& got) override {
             got = 0;
+            if (env_.read_parts != 0) n = std::min(n, env_.read_parts);
             return env_.strike() ? EIO : inner_->read_at(offset, buf, n, got);
         }
         Errno write(const char* buf, std::size_t n) override {
