@@ -83,6 +83,8 @@ public:
         for (std::size_t t = 0; t < reading_threads(); ++t) buffers_[t].reset(new char[shape.piece_bytes]);
     }
 
+    // Reads the next block of pieces and hands on what the one before gave;
+    // at the log's end, hands this one on too. `more` while there is more.
     Step read_block() {
         Block& b = blocks_[next_];
         b.offset = read_at_;
