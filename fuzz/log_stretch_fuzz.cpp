@@ -21,8 +21,9 @@ struct Taken {
 };
 
 ZUNT_FUZZ {
-    const PieceShape shape{fdp.ConsumeIntegralInRange<std::size_t>(1, 40), fdp.ConsumeIntegralInRange<std::size_t>(1, 4),
-                           fdp.ConsumeIntegralInRange<std::size_t>(1, 300)};
+    const std::size_t piece_wish = fdp.ConsumeIntegralInRange<std::size_t>(1, 40);
+    const std::size_t block_wish = fdp.ConsumeIntegralInRange<std::size_t>(1, 4);
+    const std::size_t longest_line = fdp.ConsumeIntegralInRange<std::size_t>(1, 300);
     const std::uint64_t size_guess = fdp.ConsumeIntegralInRange<std::uint64_t>(0, 600);
     auto part = parts(fdp, 4);
     ControlSettings settings;
@@ -37,6 +38,10 @@ ZUNT_FUZZ {
     read_bytes(part[0], 7, rules, skimmed);
     require(describe(all) == describe(skimmed));
 
+    // At most some sixty pieces in some sixteen blocks: each block starts a
+    // thread, and an input should take a millisecond, not a second.
+    PieceShape shape{std::max(piece_wish, part[0].size() / 64 + 1), 0, longest_line};
+    shape.block_pieces = std::max(block_wish, part[0].size() / shape.piece_bytes / 16 + 1);
     std::unique_ptr<File> file;
     require(default_env().open(put_file("pieces.log", "012345\n" + part[0]), Access::read, Share::deny_none, file) == 0);
     Taken whole, pieces;
