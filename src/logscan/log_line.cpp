@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "config/text_util.h"
 #include "logscan/text_finder.h"
 
 namespace zunt {
