@@ -105,7 +105,6 @@ public:
         read_pieces(0);
         for (std::future<void>& other : others) other.get();
         read_at_ += b.count * shape_.piece_bytes;
-        pending_ = true;
         next_ ^= 1;
         if (before != Step::more) return before;
         if (!b.at_end(shape_.piece_bytes)) return Step::more;
@@ -133,9 +132,8 @@ private:
     // Hands on what the block read last gave, in order: for each piece the
     // line that ends in it, then its own lines. A piece read short ends the
     // log for this run; what later pieces found (the log grew meanwhile)
-    // waits for the next.
+    // waits for the next. Before the first block there is nothing to hand on.
     Step hand_on() {
-        if (!pending_) return Step::more;  // no block read yet
         const Block& b = blocks_[next_ ^ 1];
         for (std::size_t k = 0; k < b.count; ++k) {
             const Piece& p = b.pieces[k];
@@ -179,9 +177,8 @@ private:
     const std::uint64_t size_;
     std::uint64_t read_at_;
     std::array<std::unique_ptr<char[]>, 4> buffers_;  // one for each reading thread
-    std::array<Block, 2> blocks_;
+    std::array<Block, 2> blocks_;  // the one being read and the one read before it (empty at first)
     int next_ = 0;
-    bool pending_ = false;  // a block was read, and the last one read waits to be handed on
     std::string line_;  // the line begun in the pieces handed on, not yet ended
     std::uint64_t line_at_;
     Stretch line_stretch_;
