@@ -135,11 +135,8 @@ std::size_t find_either(std::string_view text, std::size_t from, char a, char b)
     for (; i + 16 <= text.size(); i += 16) {
         Bytes16 v;
         std::memcpy(&v, text.data() + i, 16);
-        const auto found = (v == va) | (v == vb);
-        std::uint64_t half[2];
-        std::memcpy(half, &found, 16);
-        if (half[0] != 0) return i + static_cast<std::size_t>(__builtin_ctzll(half[0])) / 8;
-        if (half[1] != 0) return i + 8 + static_cast<std::size_t>(__builtin_ctzll(half[1])) / 8;
+        if (const std::uint32_t found = marks_of((v == va) | (v == vb)); found != 0)
+            return i + static_cast<std::size_t>(__builtin_ctz(found));
     }
     for (; i < text.size(); ++i)
         if (text[i] == a || text[i] == b) return i;
@@ -152,11 +149,8 @@ std::size_t find_last_before(std::string_view text, std::size_t before, char c) 
     for (; i >= 16; i -= 16) {
         Bytes16 v;
         std::memcpy(&v, text.data() + i - 16, 16);
-        const auto found = v == vc;
-        std::uint64_t half[2];
-        std::memcpy(half, &found, 16);
-        if (half[1] != 0) return i - 16 + 8 + 7 - static_cast<std::size_t>(__builtin_clzll(half[1])) / 8;
-        if (half[0] != 0) return i - 16 + 7 - static_cast<std::size_t>(__builtin_clzll(half[0])) / 8;
+        if (const std::uint32_t found = marks_of(v == vc); found != 0)
+            return i - 16 + 31 - static_cast<std::size_t>(__builtin_clz(found));
     }
     while (i > 0)
         if (text[--i] == c) return i;
